@@ -1,0 +1,7 @@
+// The per-frame play step with the wave schedule, and spawning at the level's spawn points.
+#pragma once
+
+void PlayStep();
+// Group 0 creates the figure, 1..6 a creature of that kind, at a random point of the group; an
+// empty group spawns nothing.
+void SpawnOne(int group);
