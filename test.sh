@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs the whole test suite, then again under
+# AddressSanitizer + UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+jobs=$(nproc)
+bash "$root/scripts/deps.sh" test
+
+run_suite() {  # build dir, extra cmake args...
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
+}
+
+run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${STOMP_SKIP_SANITIZE:-0}" != 1 ]; then
+  run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSTOMP_SANITIZE=ON -DSTOMP_BENCH=OFF
+fi
