@@ -10,3 +10,5 @@ void MenuLine(const std::string& text, int y, int selected);
 void DrawHud();
 void MenuScreen();
 void PauseScreen();
+// Ends the game in progress: back to the menu without hit points, progress saved.
+void EndGame();

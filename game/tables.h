@@ -1,6 +1,7 @@
 // The game's constant tables: prices, spawn offsets and every box list.
 //
-// A box is {x offset, y offset, width, height} relative to an actor's position. Box lists are
+// A box is {x offset, y offset, width, height} relative to an actor's position; a box of zero width
+// or height covers no pixel and is an empty entry, skipped by the collision tests. Box lists are
 // constant and handed out as spans, so collision queries allocate nothing.
 #pragma once
 

@@ -1,0 +1,64 @@
+#include "game/stats.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/stream.h"
+#include "game/globals.h"
+
+namespace {
+
+constexpr const char* kStatsPath = "stats.dat";
+// Beside the real file, so that the rename stays within one file system and is atomic.
+constexpr const char* kTempPath = "stats.dat.tmp";
+
+// Why a system call failed, or `fallback` when it left no error number.
+std::string Reason(const char* fallback) { return errno != 0 ? std::strerror(errno) : fallback; }
+
+// Writes the six values into the temporary file and forces them to disk; the reason of a failure,
+// or empty on success.
+std::string WriteTemp() {
+  errno = 0;
+  TStreamPtr stream = WriteStream(kTempPath);
+  if (!stream) return Reason("cannot create the file");
+  try {
+    for (int value : {highscore, item, money, stock[0], stock[1], stock[2]}) stream->WriteInt(value);
+    if (!stream->Sync()) return Reason("cannot flush the file to disk");
+    stream->Close();
+  } catch (const TStreamException& error) {
+    return Reason(error.what());
+  }
+  return {};
+}
+
+}  // namespace
+
+// Called once at start-up; a missing file leaves every value at 0. A file shorter than 24 bytes
+// raises the stream's read error, which stops the program (the file is only read).
+void LoadStats() {
+  TStreamPtr stream = ReadStream(kStatsPath);
+  if (!stream) return;
+  highscore = stream->ReadInt();
+  item = stream->ReadInt();
+  money = stream->ReadInt();
+  stock[0] = stream->ReadInt();
+  stock[1] = stream->ReadInt();
+  stock[2] = stream->ReadInt();
+  stream->Close();
+}
+
+// Called when a game ends (pause screen, game-over screen, window closed during a game).
+// The old file is replaced only by a complete new one; a failed save is reported and play goes on.
+void SaveStats() {
+  if (score > highscore) highscore = score;
+  std::string failure = WriteTemp();
+  if (failure.empty()) {
+    errno = 0;
+    if (std::rename(kTempPath, kStatsPath) == 0) return;
+    failure = Reason("cannot replace the file");
+  }
+  std::remove(kTempPath);
+  std::fprintf(stderr, "stomp: progress not saved to %s: %s\n", kStatsPath, failure.c_str());
+}
