@@ -1,0 +1,108 @@
+#include "game/playstep.h"
+
+#include "engine/graphics.h"
+#include "engine/image.h"
+#include "engine/list.h"
+#include "engine/numbers.h"
+#include "engine/system.h"
+#include "game/creature.h"
+#include "game/drop.h"
+#include "game/figure.h"
+#include "game/font.h"
+#include "game/globals.h"
+#include "game/screens.h"
+#include "game/stats.h"
+
+namespace {
+
+constexpr int kKeyEscape = 27, kKeySpace = 32;
+constexpr int kFrameMs = 20;
+constexpr int kWaveEvery = 6;  // play seconds between wave checks
+
+// Every 60 s a wave of big creatures replaces the regular batch; otherwise the population is
+// topped up by at most 3 towards 20 + 3s/60.
+void WaveCheck(int s) {
+  nextwave += kWaveEvery;
+  if (s % 60 == 0 && s > 1) {
+    const int m = s / 60 - 1;
+    for (int i = 0; i < m / 3 + 1; ++i) SpawnOne(4 + m % 3);
+    return;
+  }
+  const int n = Min(3, (s * 3) / 60 + 20 - CountList(creatures));
+  for (int i = 0; i < n; ++i) {
+    const int r = Rand(1, 10);
+    SpawnOne(r <= 5 ? 1 : r <= 9 ? 2 : 3);
+  }
+}
+
+void UseItem() {
+  switch (item) {
+    case 4: fig->Hea(); break;
+    case 5: fig->Sht(); break;
+    case 6: fig->Bmb(); break;
+  }
+}
+
+// The background alone takes the bomb flash: black for about 73 ms, then brightening back.
+void DrawBackground() {
+  SetCol(0xFFFFFF);
+  if (now < flashend) {
+    const int v = 255 - 2 * (flashend - now);
+    SetColor(v, v, v);
+  }
+  DrawImage(*bg, 0, 0, 0);
+}
+
+void GameOverOverlay() {
+  // Space is asked only when escape had no hit, so both together leave (and save) once.
+  if (KeyHit(kKeyEscape) || KeyHit(kKeySpace)) {
+    gamestate = kMenu;
+    FlushKeys();
+    menusel = 0;
+    SaveStats();
+  }
+  SetCol(0xFFFFFF);
+  font->Dr("You're done.", 400, 296, 2, 2);
+  font->Dr("Your score: " + IntToText(score), 400, 344, 2, 2);
+}
+
+}  // namespace
+
+// Called by the main loop once per frame in every state, between Cls and the effects.
+void PlayStep() {
+  if (gamestate == kPlaying && KeyHit(kKeyEscape)) {
+    gamestate = kPaused;
+    FlushKeys();
+    pausesel = 0;
+  }
+  if (gamestate == kPlaying) {
+    if (KeyHit(kKeySpace) && fig) UseItem();
+    playtime += kFrameMs;
+    const int s = playtime / 1000;
+    if (s >= nextwave) WaveCheck(s);
+  }
+  if (gamestate != kPlaying && gamestate != kGameOver) return;
+  // A game lost during this frame's figure update shows its overlay from the next frame on.
+  const bool over = gamestate == kGameOver;
+  DrawBackground();
+  // A level without a figure spawn point starts a game without a figure.
+  if (fig) fig->U();
+  TDrp::UA();
+  TCr::UA();
+  TDrp::DrA();
+  TCr::DrA();
+  if (fig) fig->Dr();
+  if (over) GameOverOverlay();
+}
+
+// Called by the wave check, and by the menu for group 0 when a game starts.
+void SpawnOne(int group) {
+  if (group < 0 || group >= kSpawnGroups || spawns[group].empty()) return;
+  const std::vector<T2D>& points = spawns[group];
+  const T2D p = points[Rand(0, static_cast<int>(points.size()) - 1)];
+  if (group == 0) {
+    TFig::Cr(p.x, p.y);
+  } else {
+    TCr::Cr(group, p.x, p.y);
+  }
+}
