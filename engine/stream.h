@@ -44,9 +44,12 @@ class TCStream {
   int Eof() const { return _pos == _size ? 1 : 0; }
   int Seek(int pos);
   int Read(void* buffer, int count);   // up to count bytes; returns the number read
-  int Write(const void* buffer, int count);
-  void Flush();
-  void Close();  // flushes and closes; closing again does nothing
+  int Write(const void* buffer, int count);  // returns the number written
+  void Flush();  // raises TStreamWriteException when buffered data cannot be written
+  // Flushes and closes; closing again does nothing. When the buffered data cannot be written the
+  // file is closed all the same and TStreamWriteException is raised, so that a lost write is never
+  // taken for a successful one.
+  void Close();
 
   // Typed access; short reads raise TStreamReadException, failed writes TStreamWriteException.
   void ReadBytes(void* buffer, int count);
@@ -55,21 +58,30 @@ class TCStream {
   int ReadInt();
   void WriteInt(int value);
 
-  // Flushes the file's data to the storage device (fsync); false when that fails.
+  // Flushes the file's data to the storage device (fsync); false when that fails or the stream is
+  // closed. Used by the atomic save: write a temporary file, Sync, Close, rename.
   bool Sync();
 
  private:
+  // The C library needs a flush or seek between a read and a write on the same file ("r+b").
+  enum class LastIo { kNone, kRead, kWrite };
+  void SwitchTo(LastIo io);
+
   int _pos = 0;
   int _size = 0;
   std::FILE* _cstream = nullptr;
   int _mode = 0;
+  LastIo _last_io = LastIo::kNone;
 };
 
 using TStream = TCStream;
 using TStreamPtr = std::shared_ptr<TCStream>;
 
-// Opens an existing file for reading; nullptr (none) when it cannot be opened.
-// Backslashes in the path are taken as forward slashes.
+// Opens a file: readable and writeable "r+b", writeable only "wb" (created or truncated), else "rb".
+// nullptr (none) when it cannot be opened or is a directory. Backslashes in the path are taken as
+// forward slashes.
+TStreamPtr OpenFile(const std::string& path, bool readable, bool writeable);
+// Opens an existing file for reading; nullptr when it cannot be opened.
 TStreamPtr ReadStream(const std::string& path);
 // Creates or truncates a file for writing; nullptr when it cannot be opened.
 TStreamPtr WriteStream(const std::string& path);
