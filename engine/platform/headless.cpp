@@ -1,0 +1,307 @@
+// The offscreen backend: an EGL pbuffer instead of a window (or no GL at all for the null driver),
+// a virtual clock that moves only when the game waits, scripted input, screenshots and the
+// per-frame observer of stomp-headless.
+//
+// Screenshots are written opaque (alpha 255): the back buffer's alpha channel is an artefact of
+// blending, and a desktop window shows none of it.
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+#include "engine/platform.h"
+#include "engine/platform/headless.h"
+
+namespace {
+
+struct Timer {
+  int id;
+  int period;
+  int64_t start;
+  int64_t next;  // index k of the next tick, due at start + period * k
+  int64_t Due() const { return start + period * next; }
+};
+
+struct State {
+  headless::Options options;
+  headless::InputScript script;
+  size_t next_script_event = 0;  // first event of script.events not queued yet
+  std::function<void(int)> observer;
+
+  int64_t clock = 0;  // wide, so due-time comparisons never wrap; Millisecs() truncates it
+  std::deque<platform::Event> queue;
+  std::vector<Timer> timers;
+  int next_timer_id = 1;
+  int frame = 0;
+  bool first_frame_queued = false;
+
+  bool window_open = false;
+  bool with_gl = false;
+  int width = 0;
+  int height = 0;
+
+  EGLDisplay display = EGL_NO_DISPLAY;
+  EGLContext context = EGL_NO_CONTEXT;
+  EGLSurface surface = EGL_NO_SURFACE;
+};
+
+// Never destroyed: std::exit from inside a frame must not tear the state down under the at-exit
+// actions that still close the window.
+State& S() {
+  static State* state = new State;
+  return *state;
+}
+
+[[noreturn]] void Fatal(const std::string& message) {
+  std::fprintf(stderr, "stomp-headless: %s\n", message.c_str());
+  std::exit(2);
+}
+
+void QueueScriptFrame(int frame) {
+  State& s = S();
+  while (s.next_script_event < s.script.events.size() &&
+         s.script.events[s.next_script_event].first <= frame)
+    s.queue.push_back(s.script.events[s.next_script_event++].second);
+}
+
+// Moves the clock to `target`, queueing every tick that falls due on the way, earliest first.
+void AdvanceTo(int64_t target) {
+  State& s = S();
+  for (;;) {
+    auto next = std::min_element(s.timers.begin(), s.timers.end(),
+                                 [](const Timer& a, const Timer& b) { return a.Due() < b.Due(); });
+    if (next == s.timers.end() || next->Due() > target) break;
+    s.queue.push_back({platform::kEventTimerTick, next->id});
+    ++next->next;
+  }
+  s.clock = std::max(s.clock, target);
+}
+
+std::string EglError(const char* what) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%04X", eglGetError());
+  return std::string(what) + " failed (EGL error " + code + ")";
+}
+
+// Mesa's surfaceless platform needs no X server or GPU; the default display is the fallback.
+EGLDisplay InitialiseDisplay(std::string& error) {
+  const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
+  auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+      eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  if (client && std::string_view(client).find("EGL_MESA_platform_surfaceless") != std::string_view::npos &&
+      get_platform_display) {
+    EGLDisplay display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display != EGL_NO_DISPLAY && eglInitialize(display, nullptr, nullptr)) return display;
+  }
+  EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
+  if (display != EGL_NO_DISPLAY && eglInitialize(display, nullptr, nullptr)) return display;
+  error = EglError("no offscreen GL display: eglInitialize");
+  return EGL_NO_DISPLAY;
+}
+
+bool CreateContext(int width, int height, std::string& error) {
+  State& s = S();
+  if (s.display == EGL_NO_DISPLAY) {
+    s.display = InitialiseDisplay(error);
+    if (s.display == EGL_NO_DISPLAY) return false;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    error = EglError("desktop OpenGL through EGL: eglBindAPI");
+    return false;
+  }
+  const EGLint config_attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                   EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+                                   EGL_NONE};
+  EGLConfig config;
+  EGLint count = 0;
+  if (!eglChooseConfig(s.display, config_attribs, &config, 1, &count) || count < 1) {
+    error = "no RGBA8 pbuffer config for desktop OpenGL";
+    return false;
+  }
+  // No version or profile requested: a compatibility context, so GL 1.1 immediate mode works.
+  s.context = eglCreateContext(s.display, config, EGL_NO_CONTEXT, nullptr);
+  if (s.context == EGL_NO_CONTEXT) {
+    error = EglError("eglCreateContext");
+    return false;
+  }
+  const EGLint surface_attribs[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
+  s.surface = eglCreatePbufferSurface(s.display, config, surface_attribs);
+  if (s.surface == EGL_NO_SURFACE || !eglMakeCurrent(s.display, s.surface, s.surface, s.context)) {
+    error = EglError("offscreen surface");
+    if (s.surface != EGL_NO_SURFACE) eglDestroySurface(s.display, s.surface);
+    eglDestroyContext(s.display, s.context);
+    s.surface = EGL_NO_SURFACE;
+    s.context = EGL_NO_CONTEXT;
+    return false;
+  }
+  return true;
+}
+
+void WritePng(const std::string& path, int width, int height, std::vector<unsigned char>& rgba) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) Fatal("cannot write screenshot " + path);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!info || setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(file);
+    Fatal("cannot write screenshot " + path);
+  }
+  png_init_io(png, file);
+  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) png_write_row(png, &rgba[size_t(y) * width * 4]);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(file) != 0) Fatal("cannot write screenshot " + path);
+}
+
+// Reads the back buffer (GL's bottom row first) and writes it top row first.
+void Screenshot(const std::string& path) {
+  State& s = S();
+  size_t row = size_t(s.width) * 4;
+  std::vector<unsigned char> pixels(row * s.height), flipped(row * s.height);
+  glReadPixels(0, 0, s.width, s.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  for (int y = 0; y < s.height; ++y)
+    std::copy_n(&pixels[row * (s.height - 1 - y)], row, &flipped[row * y]);
+  for (size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
+  WritePng(path, s.width, s.height, flipped);
+}
+
+}  // namespace
+
+namespace headless {
+
+bool Configure(const Options& options, std::string& error) {
+  InputScript script;
+  if (!options.input.empty()) {
+    std::ifstream in(options.input, std::ios::binary);
+    if (!in) {
+      error = "cannot read input script " + options.input;
+      return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!ReadInputScript(text.str(), options.input, script, error)) return false;
+  }
+  State& s = S();
+  s.options = options;
+  s.script = std::move(script);
+  s.next_script_event = 0;
+  s.clock = options.clock;
+  s.queue.clear();
+  s.timers.clear();
+  s.frame = 0;
+  s.first_frame_queued = false;
+  return true;
+}
+
+void SetFrameObserver(std::function<void(int frame)> observer) { S().observer = std::move(observer); }
+
+void QueueEvent(const platform::Event& event) { S().queue.push_back(event); }
+
+void AdvanceClock(int ms) { AdvanceTo(S().clock + ms); }
+
+}  // namespace headless
+
+namespace platform {
+
+bool OpenWindow(int width, int height, const char* /*title*/, bool with_gl, std::string& error) {
+  State& s = S();
+  if (s.window_open) {
+    error = "a window is open already";
+    return false;
+  }
+  if (with_gl && !CreateContext(width, height, error)) return false;
+  s.window_open = true;
+  s.with_gl = with_gl;
+  s.width = width;
+  s.height = height;
+  if (!s.first_frame_queued) {
+    s.first_frame_queued = true;
+    QueueScriptFrame(s.frame);
+  }
+  return true;
+}
+
+void CloseWindow() {
+  State& s = S();
+  if (!s.window_open) return;
+  if (s.with_gl) {
+    eglMakeCurrent(s.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroySurface(s.display, s.surface);
+    eglDestroyContext(s.display, s.context);
+    s.surface = EGL_NO_SURFACE;
+    s.context = EGL_NO_CONTEXT;
+  }
+  s.window_open = false;
+  s.with_gl = false;
+  s.width = s.height = 0;
+}
+
+void SwapWindow(int /*sync*/) {
+  State& s = S();
+  int frame = s.frame;
+  if (s.with_gl) {
+    for (const auto& [shot_frame, path] : s.options.screenshots)
+      if (shot_frame == frame) Screenshot(path);
+    eglSwapBuffers(s.display, s.surface);
+  }
+  if (s.observer) s.observer(frame);
+  for (const auto& [stall_frame, ms] : s.script.stalls)
+    if (stall_frame == frame) AdvanceTo(s.clock + ms);
+  if (s.options.frames >= 0 && frame + 1 >= s.options.frames) std::exit(0);
+  s.frame = frame + 1;
+  QueueScriptFrame(s.frame);
+}
+
+void DrawableSize(int& width, int& height) {
+  width = S().width;
+  height = S().height;
+}
+
+bool PollEvent(Event& event) {
+  State& s = S();
+  if (s.queue.empty()) return false;
+  event = s.queue.front();
+  s.queue.pop_front();
+  return true;
+}
+
+void WaitEvent() {
+  State& s = S();
+  if (!s.queue.empty()) return;
+  auto next = std::min_element(s.timers.begin(), s.timers.end(),
+                               [](const Timer& a, const Timer& b) { return a.Due() < b.Due(); });
+  // Nothing else can ever arrive on the virtual clock: waiting would hang for good.
+  if (next == s.timers.end()) Fatal("the game waits for an event with no timer running");
+  AdvanceTo(next->Due());
+}
+
+int Millisecs() { return static_cast<int>(static_cast<uint32_t>(S().clock)); }
+
+int StartTimer(int period_ms) {
+  State& s = S();
+  if (period_ms < 1) return 0;
+  Timer timer{s.next_timer_id++, period_ms, s.clock, 1};
+  s.timers.push_back(timer);
+  return timer.id;
+}
+
+void StopTimer(int id) {
+  std::erase_if(S().timers, [id](const Timer& t) { return t.id == id; });
+}
+
+// There is no pointer offscreen.
+void SetPointerHidden(bool /*hidden*/) {}
+
+}  // namespace platform

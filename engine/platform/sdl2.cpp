@@ -1,0 +1,319 @@
+// The desktop backend on SDL2: one window with a GL compatibility context, keyboard events as
+// Windows virtual-key codes, focus changes, the close request, SDL's millisecond clock and a
+// periodic timer whose ticks are counted on the main thread.
+//
+// Implemented:
+//  - key press, release and auto-repeat (SDL's repeat flag) for the keys of KeyCode() below;
+//    left/right shift, control and alt as 160..165;
+//  - activation: focus gained/lost; close request: SDL_QUIT (close box, Alt+F4 through the window
+//    manager). SIGINT/SIGTERM stay ordinary signals so the process can always be stopped;
+//  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per window);
+//  - swap interval per SwapWindow call; the drawable size for HiDPI screens.
+// Missing:
+//  - character events (515): the game reads none, so SDL text input stays off;
+//  - keys without a natural virtual-key code (media keys and the like) are dropped.
+#include <SDL.h>
+
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "engine/platform.h"
+
+namespace {
+
+// Shared with SDL's timer thread, which touches only `start`, `period`, `count` and `id`.
+struct TimerRecord {
+  int id = 0;
+  Uint64 start = 0;
+  Uint32 period = 0;
+  std::atomic<Uint64> count{0};  // ticks pushed so far
+  SDL_TimerID sdl_id = 0;
+  bool active = false;
+};
+
+struct State {
+  bool video_ready = false;
+  Uint32 tick_event = 0;  // SDL user event type carrying timer ticks, 0 until registered
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  int swap_interval = -1;  // as last set; -1 before the first swap
+  bool pointer_hidden = false;
+  std::deque<platform::Event> pending;  // translated events WaitEvent took off SDL's queue
+  // Records live until exit: a tick callback may still be running while its timer is removed.
+  std::vector<std::unique_ptr<TimerRecord>> timers;
+  int next_timer_id = 1;
+};
+
+State& S() {
+  static State* state = new State;
+  return *state;
+}
+
+bool InitSubsystem(Uint32 flags, std::string* error) {
+  // Ctrl+C and kill must end the program: SDL would turn them into close requests, which the
+  // game ignores.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  if (SDL_InitSubSystem(flags) == 0) return true;
+  if (error) *error = SDL_GetError();
+  return false;
+}
+
+bool EnsureTickEvent() {
+  State& s = S();
+  if (s.tick_event) return true;
+  if (!InitSubsystem(SDL_INIT_TIMER | SDL_INIT_EVENTS, nullptr)) return false;
+  Uint32 type = SDL_RegisterEvents(1);
+  if (type == Uint32(-1)) return false;
+  s.tick_event = type;
+  return true;
+}
+
+// Runs on SDL's timer thread: only pushes an event. The next due time is counted from the start,
+// so wake-up latency never accumulates into drift.
+Uint32 OnTimer(Uint32 /*interval*/, void* param) {
+  auto* record = static_cast<TimerRecord*>(param);
+  SDL_Event event{};
+  event.type = S().tick_event;
+  event.user.code = record->id;
+  SDL_PushEvent(&event);
+  Uint64 done = record->count.fetch_add(1) + 1;
+  Uint64 next_due = record->start + record->period * (done + 1);
+  Uint64 now = SDL_GetTicks64();
+  return next_due > now ? Uint32(next_due - now) : 1;
+}
+
+int KeyCode(const SDL_Keysym& key) {
+  SDL_Keycode sym = key.sym;
+  if (sym >= SDLK_a && sym <= SDLK_z) return 'A' + (sym - SDLK_a);
+  if (sym >= SDLK_0 && sym <= SDLK_9) return '0' + (sym - SDLK_0);
+  if (sym >= SDLK_F1 && sym <= SDLK_F12) return 112 + (sym - SDLK_F1);
+  if (sym >= SDLK_F13 && sym <= SDLK_F24) return 124 + (sym - SDLK_F13);
+  if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9) return 97 + (sym - SDLK_KP_1);
+  switch (sym) {
+    case SDLK_LEFT: return 37;
+    case SDLK_UP: return 38;
+    case SDLK_RIGHT: return 39;
+    case SDLK_DOWN: return 40;
+    case SDLK_SPACE: return 32;
+    case SDLK_ESCAPE: return 27;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+    case SDLK_BACKSPACE: return 8;
+    case SDLK_TAB: return 9;
+    case SDLK_LSHIFT: return 160;
+    case SDLK_RSHIFT: return 161;
+    case SDLK_LCTRL: return 162;
+    case SDLK_RCTRL: return 163;
+    case SDLK_LALT: return 164;
+    case SDLK_RALT: return 165;
+    case SDLK_PAUSE: return 19;
+    case SDLK_CAPSLOCK: return 20;
+    case SDLK_PAGEUP: return 33;
+    case SDLK_PAGEDOWN: return 34;
+    case SDLK_END: return 35;
+    case SDLK_HOME: return 36;
+    case SDLK_PRINTSCREEN: return 44;
+    case SDLK_INSERT: return 45;
+    case SDLK_DELETE: return 46;
+    case SDLK_LGUI: return 91;
+    case SDLK_RGUI: return 92;
+    case SDLK_APPLICATION: return 93;
+    case SDLK_KP_0: return 96;
+    case SDLK_KP_MULTIPLY: return 106;
+    case SDLK_KP_PLUS: return 107;
+    case SDLK_KP_MINUS: return 109;
+    case SDLK_KP_PERIOD: return 110;
+    case SDLK_KP_DIVIDE: return 111;
+    case SDLK_NUMLOCKCLEAR: return 144;
+    case SDLK_SCROLLLOCK: return 145;
+    case SDLK_SEMICOLON: return 186;
+    case SDLK_EQUALS: return 187;
+    case SDLK_COMMA: return 188;
+    case SDLK_MINUS: return 189;
+    case SDLK_PERIOD: return 190;
+    case SDLK_SLASH: return 191;
+    case SDLK_BACKQUOTE: return 192;
+    case SDLK_LEFTBRACKET: return 219;
+    case SDLK_BACKSLASH: return 220;
+    case SDLK_RIGHTBRACKET: return 221;
+    case SDLK_QUOTE: return 222;
+    default: return 0;
+  }
+}
+
+// Turns one SDL event into the engine's event; false for events the engine has no use for.
+bool Translate(const SDL_Event& e, platform::Event& out) {
+  State& s = S();
+  if (s.tick_event && e.type == s.tick_event) {
+    for (const auto& record : s.timers)
+      if (record->id == e.user.code) {
+        if (!record->active) return false;  // a late tick of a stopped timer
+        out = {platform::kEventTimerTick, record->id};
+        return true;
+      }
+    return false;
+  }
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      int code = KeyCode(e.key.keysym);
+      if (code < 1 || code > 255) return false;
+      int id = e.type == SDL_KEYUP ? platform::kEventKeyUp
+               : e.key.repeat      ? platform::kEventKeyRepeat
+                                   : platform::kEventKeyDown;
+      out = {id, code};
+      return true;
+    }
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) out = {platform::kEventActivate, 0};
+      else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) out = {platform::kEventDeactivate, 0};
+      else return false;
+      return true;
+    case SDL_QUIT:
+      out = {platform::kEventClose, 0};
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ApplyPointer() { SDL_ShowCursor(S().pointer_hidden ? SDL_DISABLE : SDL_ENABLE); }
+
+}  // namespace
+
+namespace platform {
+
+bool OpenWindow(int width, int height, const char* title, bool with_gl, std::string& error) {
+  State& s = S();
+  if (s.window) {
+    error = "a window is open already";
+    return false;
+  }
+  std::string why;
+  if (!s.video_ready) {
+    if (!InitSubsystem(SDL_INIT_VIDEO, &why)) {
+      error = "cannot open a window: " + why;
+      return false;
+    }
+    s.video_ready = true;
+  }
+  if (with_gl) {
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  }
+  // Centred on the desktop with each half truncated, as a windowed game of this size expects.
+  SDL_Rect desktop{0, 0, width, height};
+  SDL_GetDisplayBounds(0, &desktop);
+  int x = desktop.x + desktop.w / 2 - width / 2;
+  int y = desktop.y + desktop.h / 2 - height / 2;
+  Uint32 flags = SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI | (with_gl ? SDL_WINDOW_OPENGL : 0);
+  s.window = SDL_CreateWindow(title, x, y, width, height, flags);
+  if (!s.window) {
+    error = std::string("cannot open a window: ") + SDL_GetError();
+    return false;
+  }
+  if (with_gl) {
+    s.context = SDL_GL_CreateContext(s.window);
+    if (!s.context) {
+      error = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+      SDL_DestroyWindow(s.window);
+      s.window = nullptr;
+      return false;
+    }
+    SDL_GL_SetSwapInterval(0);
+    s.swap_interval = 0;
+  }
+  ApplyPointer();
+  return true;
+}
+
+void CloseWindow() {
+  State& s = S();
+  if (!s.window) return;
+  if (s.context) SDL_GL_DeleteContext(s.context);
+  SDL_DestroyWindow(s.window);
+  s.context = nullptr;
+  s.window = nullptr;
+  s.pending.clear();
+}
+
+void SwapWindow(int sync) {
+  State& s = S();
+  if (!s.window || !s.context) return;
+  int interval = sync != 0 ? 1 : 0;
+  if (interval != s.swap_interval) {
+    SDL_GL_SetSwapInterval(interval);
+    s.swap_interval = interval;
+  }
+  SDL_GL_SwapWindow(s.window);
+}
+
+void DrawableSize(int& width, int& height) {
+  State& s = S();
+  width = height = 0;
+  if (s.window) SDL_GL_GetDrawableSize(s.window, &width, &height);
+}
+
+bool PollEvent(Event& event) {
+  State& s = S();
+  if (!s.pending.empty()) {
+    event = s.pending.front();
+    s.pending.pop_front();
+    return true;
+  }
+  if (!s.video_ready && !s.tick_event) return false;
+  SDL_Event e;
+  while (SDL_PollEvent(&e))
+    if (Translate(e, event)) return true;
+  return false;
+}
+
+void WaitEvent() {
+  State& s = S();
+  if (!s.pending.empty() || (!s.video_ready && !s.tick_event)) return;
+  // Keep what woke us, so the next PollEvent still delivers it.
+  SDL_Event e;
+  Event event;
+  while (SDL_WaitEvent(&e)) {
+    if (Translate(e, event)) {
+      s.pending.push_back(event);
+      return;
+    }
+  }
+}
+
+int Millisecs() { return static_cast<int>(SDL_GetTicks()); }
+
+int StartTimer(int period_ms) {
+  State& s = S();
+  if (period_ms < 1 || !EnsureTickEvent()) return 0;
+  auto record = std::make_unique<TimerRecord>();
+  record->id = s.next_timer_id++;
+  record->period = Uint32(period_ms);
+  record->start = SDL_GetTicks64();
+  record->active = true;
+  record->sdl_id = SDL_AddTimer(record->period, OnTimer, record.get());
+  if (record->sdl_id == 0) return 0;
+  s.timers.push_back(std::move(record));
+  return s.timers.back()->id;
+}
+
+void StopTimer(int id) {
+  for (const auto& record : S().timers)
+    if (record->id == id && record->active) {
+      SDL_RemoveTimer(record->sdl_id);
+      record->active = false;
+    }
+}
+
+void SetPointerHidden(bool hidden) {
+  State& s = S();
+  s.pointer_hidden = hidden;
+  if (s.video_ready) ApplyPointer();
+}
+
+}  // namespace platform
