@@ -5,7 +5,9 @@
 // (draws nothing, needs no GL context) for logic-only runs and benchmarks; tests add a recording one.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 class TPixmap;
 class TImageFrame;
@@ -84,19 +86,88 @@ class TDraw2DGraphics : public TGraphics {
   int _setup = 0;
 };
 
+// A window opened through the platform layer, as the context of the GL and null drivers.
+class TWindowGraphics : public TGraphics {
+ public:
+  // Opens the platform window (with a GL context when `with_gl`); throws TRuntimeError with the
+  // platform's one-line reason when it cannot.
+  static TGraphicsPtr Open(TGraphicsDriver* driver, int width, int height, int depth, int hertz,
+                           int flags, bool with_gl);
+  ~TWindowGraphics() override;
+  TGraphicsDriver* Driver() override { return _driver; }
+  void GetSettings(int& width, int& height, int& depth, int& hertz, int& flags) override;
+  void Close() override;  // destroys the window; closing again does nothing
+
+  int _context = 0;  // 1 while the window is open, 0 once closed
+
+ private:
+  TGraphicsDriver* _driver = nullptr;
+  int _width = 0, _height = 0, _depth = 0, _hertz = 0, _flags = 0;
+};
+
+// The driver side of SetGraphics shared by every 2D driver: nullptr clears the current drawing
+// context; otherwise the driver's ResetContext runs and `g` (a TDraw2DGraphics) becomes current.
+void SelectDraw2DGraphics(TDraw2DDriver& driver, const TGraphicsPtr& g);
+
+// A point after the rotation/scale transform, in window pixels.
+struct TVertex {
+  float x = 0.0f, y = 0.0f;
+};
+
+// The state a 2D driver keeps so that repeated settings issue nothing. Every call answers whether
+// the state changed (true: the driver must pass it on). Shared by the GL and recording drivers.
+class TDrawStateCache {
+ public:
+  void Forget();  // after a context reset: nothing is known to be set
+  bool SetBlend(int mode);
+  bool BindTexture(unsigned name);
+  bool EnableTexturing(bool on);
+  void ForgetTexture(unsigned name);  // the texture was deleted
+  // Colour components clamp to 0..255; alpha clamps to [0, 1] and becomes a truncated byte.
+  void SetColor(int red, int green, int blue);
+  void SetAlpha(float alpha);
+  void SetTransform(float ix, float iy, float jx, float jy);
+  // (px, py) relative to the translation point (tx, ty), through the current transform.
+  TVertex Transform(float px, float py, float tx, float ty) const {
+    return {px * ix + py * iy + tx, px * jx + py * jy + ty};
+  }
+
+  int blend_mode = 0;  // 0: none set yet
+  unsigned texture = 0;
+  bool texturing = false;
+  float ix = 1.0f, iy = 0.0f, jx = 0.0f, jy = 1.0f;
+  uint8_t color[4] = {255, 255, 255, 255};  // red, green, blue, alpha
+};
+
+// Software pacing of Flip(-1): the next present time advances by 1000/hertz ms per frame, with the
+// remainder spread so that `hertz` frames take exactly 1000 ms.
+struct TFlipPacing {
+  void Start(int hertz, int now);
+  // Advances to the next present time; returns how many ms to sleep (0: present at once, and the
+  // schedule restarts from `now` instead of catching up).
+  int Next(int now);
+
+  int hertz = 0, frame_ms = 0, remainder_ms = 0, accumulator = 0, next_present = 0;
+};
+
 // The OpenGL 2D driver (one shared instance) and the null driver.
 TDraw2DDriver* GLDraw2DDriver();
 TDraw2DDriver* NullDraw2DDriver();
 
 // Engine-wide state queries.
+TGraphicsPtr OpenedGraphics();          // the context opened by Graphics, nullptr when none
 TDraw2DDriver* CurrentDraw2DDriver();   // nullptr while no context is current
 int GraphicsSeq();                      // the graphics generation, never 0
 int GraphicsWidth();
 int GraphicsHeight();
 
 void SetGraphicsDriver(TDraw2DDriver* driver, int default_flags = 2);
-// Opens the window (depth 0: windowed). nullptr when the driver cannot make the context.
+// Opens the window (depth 0: windowed). nullptr when the driver cannot make the context; then
+// GraphicsError() holds the one-line reason, for the caller to report before it stops.
 TGraphicsPtr Graphics(int width, int height, int depth = 0, int hertz = 60, int flags = 0);
+const std::string& GraphicsError();
+// Closes the context opened by Graphics (registered to run at exit; tests call it directly).
+void CloseGraphics();
 void Flip(int sync = -1);
 void Cls();
 void SetColor(int red, int green, int blue);

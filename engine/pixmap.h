@@ -23,7 +23,7 @@ using TPixmapPtr = std::shared_ptr<TPixmap>;
 
 class TPixmap : public std::enable_shared_from_this<TPixmap> {
  public:
-  // Rows are `align`-byte aligned (pitch = width x bytes per pixel rounded up); content uninitialised.
+  // Rows are `align`-byte aligned (pitch = width x bytes per pixel rounded up); content all zero.
   static TPixmapPtr Create(int width, int height, int format, int align = 4);
 
   uint8_t* PixelPtr(int x, int y) const { return pixels + y * pitch + x * BytesPerPixel(format); }

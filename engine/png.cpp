@@ -1,0 +1,140 @@
+// PNG decoding and encoding with libpng, through the engine's file streams.
+//
+// libpng reports errors by longjmp back to a setjmp. The functions that hold the setjmp own no
+// object with a destructor, so a longjmp never skips one; everything with a destructor lives in
+// their callers, whose frames the longjmp does not cross.
+#include <png.h>
+
+#include <csetjmp>
+#include <cstring>
+#include <vector>
+
+#include "engine/pixmap.h"
+#include "engine/stream.h"
+
+namespace {
+
+constexpr int kSignatureBytes = 8;
+
+// Errors are answered with nullptr or false; libpng must print nothing.
+void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void SilentWarning(png_structp, png_const_charp) {}
+
+void ReadFromStream(png_structp png, png_bytep data, size_t length) {
+  auto* stream = static_cast<TCStream*>(png_get_io_ptr(png));
+  if (stream->Read(data, static_cast<int>(length)) != static_cast<int>(length)) {
+    png_error(png, "short read");
+  }
+}
+
+void WriteToStream(png_structp png, png_bytep data, size_t length) {
+  auto* stream = static_cast<TCStream*>(png_get_io_ptr(png));
+  if (stream->Write(data, static_cast<int>(length)) != static_cast<int>(length)) {
+    png_error(png, "short write");
+  }
+}
+
+void FlushStream(png_structp) {}
+
+// Decodes the image after the signature into rows owned by libpng; false on any error.
+bool DecodeRows(png_structp png, png_infop info) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_sig_bytes(png, kSignatureBytes);
+  png_read_png(png, info, PNG_TRANSFORM_STRIP_16 | PNG_TRANSFORM_EXPAND, nullptr);
+  return true;
+}
+
+// Format of the decoded rows, or 0 when the layout is not one the engine keeps.
+int DecodedFormat(png_structp png, png_infop info) {
+  if (png_get_bit_depth(png, info) != 8) return 0;
+  switch (png_get_color_type(png, info)) {
+    case PNG_COLOR_TYPE_GRAY: return PF_I8;
+    case PNG_COLOR_TYPE_RGB: return PF_RGB888;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return PF_RGBA8888;
+    default: return 0;
+  }
+}
+
+TPixmapPtr CopyRows(png_structp png, png_infop info, int format) {
+  const int width = static_cast<int>(png_get_image_width(png, info));
+  const int height = static_cast<int>(png_get_image_height(png, info));
+  const bool gray_alpha = png_get_color_type(png, info) == PNG_COLOR_TYPE_GRAY_ALPHA;
+  png_bytepp rows = png_get_rows(png, info);
+  TPixmapPtr pixmap = TPixmap::Create(width, height, format);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* out = pixmap->PixelPtr(0, y);
+    if (!gray_alpha) {
+      std::memcpy(out, rows[y], static_cast<size_t>(width) * BytesPerPixel(format));
+      continue;
+    }
+    for (int x = 0; x < width; ++x) {
+      const png_byte gray = rows[y][2 * x], alpha = rows[y][2 * x + 1];
+      out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = gray;
+      out[4 * x + 3] = alpha;
+    }
+  }
+  return pixmap;
+}
+
+TPixmapPtr DecodeStream(TCStream& stream) {
+  png_byte signature[kSignatureBytes];
+  if (stream.Read(signature, kSignatureBytes) != kSignatureBytes ||
+      png_sig_cmp(signature, 0, kSignatureBytes) != 0) {
+    return nullptr;
+  }
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
+  if (!png) return nullptr;
+  png_infop info = png_create_info_struct(png);
+  TPixmapPtr pixmap;
+  if (info) {
+    png_set_read_fn(png, &stream, ReadFromStream);
+    if (DecodeRows(png, info)) {
+      if (const int format = DecodedFormat(png, info)) pixmap = CopyRows(png, info, format);
+    }
+  }
+  png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+  return pixmap;
+}
+
+bool EncodeRows(png_structp png, png_infop info, const TPixmap& pixmap, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_IHDR(png, info, static_cast<png_uint_32>(pixmap.width),
+               static_cast<png_uint_32>(pixmap.height), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_rows(png, info, rows);
+  png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+  return true;
+}
+
+}  // namespace
+
+// Called by TImage::Load and LoadAnim, before or after the window exists.
+TPixmapPtr LoadPixmapPNG(const std::string& path) {
+  TStreamPtr stream = ReadStream(path);
+  if (!stream) return nullptr;
+  TPixmapPtr pixmap = DecodeStream(*stream);
+  stream->Close();
+  return pixmap;
+}
+
+// Called by the headless screenshot hook, tools and tests.
+bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {
+  TPixmapPtr rgba = pixmap.format == PF_RGBA8888 ? nullptr : pixmap.Convert(PF_RGBA8888);
+  const TPixmap& source = rgba ? *rgba : pixmap;
+  std::vector<png_bytep> rows(static_cast<size_t>(source.height));
+  for (int y = 0; y < source.height; ++y) rows[y] = source.PixelPtr(0, y);
+
+  TStreamPtr stream = WriteStream(path);
+  if (!stream) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  bool written = false;
+  if (info) {
+    png_set_write_fn(png, stream.get(), WriteToStream, FlushStream);
+    written = EncodeRows(png, info, source, rows.data());
+  }
+  if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+  stream->Close();
+  return written;
+}
