@@ -27,9 +27,13 @@ class TLink {
   TLink* PrevLink() const { return _pred; }
 
   // Unlinks this link; it keeps its own successor so that a walk standing on it can go on.
+  // Removing it again does nothing: its old neighbours may have moved on since, and joining them
+  // anew would put removed links back into the list.
   // The predecessor's pointer may be the last owner of this link, so it is rewired last and nothing
   // of this link is touched after it.
   void Remove() {
+    if (_removed) return;
+    _removed = true;
     _value.reset();
     std::shared_ptr<TLink> succ = _succ;
     TLink* pred = _pred;
@@ -43,6 +47,7 @@ class TLink {
 
   std::shared_ptr<T> _value;
   bool _is_head = false;  // the sentinel marks the end of every walk
+  bool _removed = false;
   std::shared_ptr<TLink> _succ;
   TLink* _pred = nullptr;
 };
