@@ -15,22 +15,27 @@ constexpr const char* kStatsPath = "stats.dat";
 constexpr const char* kTempPath = "stats.dat.tmp";
 
 // Why a system call failed, or `fallback` when it left no error number.
-std::string Reason(const char* fallback) { return errno != 0 ? std::strerror(errno) : fallback; }
+std::string Reason(const std::string& fallback) { return errno != 0 ? std::strerror(errno) : fallback; }
 
 // Writes the six values into the temporary file and forces them to disk; the reason of a failure,
-// or empty on success.
+// or empty on success. A temporary file it made but could not complete is removed again.
 std::string WriteTemp() {
   errno = 0;
   TStreamPtr stream = WriteStream(kTempPath);
-  if (!stream) return Reason("cannot create the file");
+  if (!stream) return Reason("cannot create " + std::string(kTempPath));
+  std::string failure;
   try {
     for (int value : {highscore, item, money, stock[0], stock[1], stock[2]}) stream->WriteInt(value);
-    if (!stream->Sync()) return Reason("cannot flush the file to disk");
+    if (!stream->Sync()) failure = Reason("cannot flush the file to disk");
     stream->Close();
   } catch (const TStreamException& error) {
-    return Reason(error.what());
+    failure = Reason(error.what());
   }
-  return {};
+  if (!failure.empty()) {
+    stream.reset();
+    std::remove(kTempPath);
+  }
+  return failure;
 }
 
 }  // namespace
@@ -58,7 +63,7 @@ void SaveStats() {
     errno = 0;
     if (std::rename(kTempPath, kStatsPath) == 0) return;
     failure = Reason("cannot replace the file");
+    std::remove(kTempPath);
   }
-  std::remove(kTempPath);
   std::fprintf(stderr, "stomp: progress not saved to %s: %s\n", kStatsPath, failure.c_str());
 }
