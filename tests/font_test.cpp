@@ -7,6 +7,7 @@
 #include "engine/stream.h"
 #include "game/font.h"
 #include "support/headless_run.h"
+#include "support/recording_driver.h"
 
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -128,6 +129,43 @@ TEST(FontWidthTest, SumOfAdvancesLessOneSpacingAndTheOffset) {
   EXPECT_EQ(font.GW("A"), 9);
   EXPECT_EQ(font.GW(""), -3);
   EXPECT_EQ(font.GW("\xFF"), -1) << "a byte above 127 uses its own width (0 here)";
+}
+
+// Cells of one pixel, so a glyph's quad starts exactly where the font placed it.
+TEST_F(FontLoadTest, DrawPlacesCellsByAlignment) {
+  std::string metrics;
+  for (int code = 0; code < 256; ++code) {
+    metrics += code == 'A' ? "10 " : code == 'B' ? "-4 " : "0 ";
+  }
+  std::unique_ptr<TFo> font = Load(metrics + "2 3 4 5 1\n");  // sp yb yc yt xo
+  RecordingDriver rec;
+  rec.Open();
+
+  struct Case {
+    const char* text;
+    int xalign, yalign;
+    std::vector<float> lefts;
+    float top;
+  };
+  const Case cases[] = {
+      {"AA", 0, 2, {99, 111}, 46},
+      {"AA", 1, 2, {78, 90}, 46},
+      {"AA", 2, 2, {89, 101}, 46},  // width 21 moves the text by 10
+      {"B", 2, 2, {101}, 46},       // width -5 moves it by -2, toward zero
+      {"AA", 7, 1, {99, 111}, 47},
+      {"AA", 0, 0, {99, 111}, 45},
+      {"AA", 0, 9, {99, 111}, 45},
+      {"", 2, 2, {}, 0},
+  };
+  for (const Case& c : cases) {
+    rec.Clear();
+    font->Dr(c.text, 100, 50, c.xalign, c.yalign);
+    ASSERT_EQ(rec.quads.size(), c.lefts.size()) << '"' << c.text << "\" " << c.xalign;
+    for (size_t i = 0; i < c.lefts.size(); ++i) {
+      EXPECT_EQ(rec.quads[i].Left(), c.lefts[i]) << '"' << c.text << "\" " << c.xalign << " cell " << i;
+      EXPECT_EQ(rec.quads[i].Top(), c.top) << '"' << c.text << "\" " << c.yalign;
+    }
+  }
 }
 
 }  // namespace
