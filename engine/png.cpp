@@ -135,6 +135,10 @@ bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {
     written = EncodeRows(png, info, source, rows.data());
   }
   if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
-  stream->Close();
+  try {
+    stream->Close();
+  } catch (const TStreamException&) {
+    return false;
+  }
   return written;
 }
