@@ -141,7 +141,7 @@ int AppSuspended() { return suspended ? 1 : 0; }
 int MilliSecs() { return platform::Millisecs(); }
 
 std::shared_ptr<TTimer> TTimer::Create(float hertz) {
-  if (active_timer_count == kMaxTimers) return nullptr;
+  if (active_timer_count == kMaxTimers || !(hertz > 0)) return nullptr;  // also refuses NaN
   const int period = TruncInt(1000.0f / hertz);
   if (period < 1) return nullptr;
   const int id = platform::StartTimer(period);

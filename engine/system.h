@@ -57,7 +57,8 @@ class TTimer {
 using TTimerPtr = std::shared_ptr<TTimer>;
 
 // Period = 1000 / hertz ms, truncated toward zero (50 Hz: 20 ms, 60 Hz: 16 ms). nullptr when the
-// period would be below 1 ms, 16 timers are already running or the platform refuses.
+// rate is not positive, the period would be below 1 ms, 16 timers are already running or the
+// platform refuses.
 TTimerPtr CreateTimer(float hertz);
 int WaitTimer(TTimer& timer);
 
