@@ -32,8 +32,9 @@ struct Event {
 
 // Opens the single window with a client area of width x height pixels, centred on the desktop,
 // titled `title`, not resizable, with a double-buffered RGBA OpenGL context made current when
-// `with_gl` is true. Returns false and sets `error` to one line when the window or context cannot be
-// made. Called by the graphics drivers' CreateGraphics.
+// `with_gl` is true; both buffers start black, so no present is needed to clear them. Returns false
+// and sets `error` to one line when the window or context cannot be made. Called by the graphics
+// drivers' CreateGraphics.
 bool OpenWindow(int width, int height, const char* title, bool with_gl, std::string& error);
 
 // Destroys the window and its context; nothing happens when none is open.

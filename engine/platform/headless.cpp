@@ -142,6 +142,9 @@ bool CreateContext(int width, int height, std::string& error) {
     s.context = EGL_NO_CONTEXT;
     return false;
   }
+  // A pbuffer has one colour buffer; it starts black like a fresh window's two.
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_COLOR_BUFFER_BIT);
   return true;
 }
 

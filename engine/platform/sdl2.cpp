@@ -8,15 +8,18 @@
 //  - activation: focus gained/lost; close request: SDL_QUIT (close box, Alt+F4 through the window
 //    manager). SIGINT/SIGTERM stay ordinary signals so the process can always be stopped;
 //  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per window);
-//  - swap interval per SwapWindow call; the drawable size for HiDPI screens.
+//  - swap interval per SwapWindow call; the drawable size for HiDPI screens;
+//  - no display is an error, not SDL's silent fallback to an invisible offscreen window.
 // Missing:
 //  - character events (515): the game reads none, so SDL text input stays off;
 //  - keys without a natural virtual-key code (media keys and the like) are dropped.
 #include <SDL.h>
+#include <SDL_opengl.h>
 
 #include <atomic>
 #include <deque>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "engine/platform.h"
@@ -192,8 +195,23 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
   }
   std::string why;
   if (!s.video_ready) {
+#if defined(__unix__) && !defined(__APPLE__)
+    // Probing for a display that is not there only prints library noise before failing.
+    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
+      error = "cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are unset)";
+      return false;
+    }
+#endif
     if (!InitSubsystem(SDL_INIT_VIDEO, &why)) {
       error = "cannot open a window: " + why;
+      return false;
+    }
+    // Without a display SDL falls back to drivers that show nothing; a game nobody can see would
+    // run forever. They stay available when asked for by name through SDL_VIDEODRIVER.
+    std::string_view driver = SDL_GetCurrentVideoDriver();
+    if ((driver == "offscreen" || driver == "dummy") && !SDL_getenv("SDL_VIDEODRIVER")) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+      error = "cannot open a window: no display found";
       return false;
     }
     s.video_ready = true;
@@ -226,6 +244,12 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     }
     SDL_GL_SetSwapInterval(0);
     s.swap_interval = 0;
+    // Both buffers black before the game draws, without the game presenting anything.
+    glClearColor(0, 0, 0, 0);
+    for (int i = 0; i < 2; ++i) {
+      glClear(GL_COLOR_BUFFER_BIT);
+      SDL_GL_SwapWindow(s.window);
+    }
   }
   ApplyPointer();
   return true;

@@ -1,0 +1,177 @@
+// The desktop build in a real X server: the window's title, size and placement, and that it stays
+// up until the process is ended. Each case starts its own Xvfb.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "support/headless_run.h"
+
+using testing_support::HaveGfx;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Runs a shell command and answers its stdout.
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+pid_t Start(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
+            const char* display) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (display) setenv("DISPLAY", display, 1);
+    else unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr) ||
+        chdir(dir.c_str()) != 0)
+      _exit(127);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
+
+// Waits up to `limit` for the child to end; answers its exit status, or -1 if it is still running.
+int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    std::this_thread::sleep_for(10ms);
+  }
+  return -1;
+}
+
+class Desktop : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
+    // -displayfd picks a free display number and writes it to the pipe once the server is ready.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    xvfb_ = fork();
+    if (xvfb_ == 0) {
+      close(fds[0]);
+      std::string fd = std::to_string(fds[1]);
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+             "tcp", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+      WaitExit(xvfb_, 2000ms);
+      xvfb_ = 0;
+      GTEST_SKIP() << "Xvfb could not start";
+    }
+    display_ = ":" + number;
+  }
+
+  void TearDown() override {
+    if (game_ > 0) {
+      kill(game_, SIGKILL);
+      waitpid(game_, nullptr, 0);
+    }
+    if (xvfb_ > 0) {
+      kill(xvfb_, SIGTERM);
+      if (WaitExit(xvfb_, 5000ms) == -1) {
+        kill(xvfb_, SIGKILL);
+        waitpid(xvfb_, nullptr, 0);
+      }
+    }
+  }
+
+  void StartGame(const char* display) {
+    std::filesystem::create_directory_symlink(std::filesystem::path(STOMP_SOURCE_DIR) / "gfx",
+                                              dir_.File("gfx"));
+    game_ = Start({STOMP_DESKTOP_EXE}, dir_.path(), dir_.File(".output"), display);
+  }
+
+  // The game's window id, once it is mapped (up to a few seconds under software GL).
+  std::string FindWindow() {
+    for (int i = 0; i < 100 && Running(game_); ++i) {
+      std::string id = Capture("DISPLAY=" + display_ +
+                               " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
+      if (!id.empty()) return id.substr(0, id.find('\n'));
+      std::this_thread::sleep_for(50ms);
+    }
+    return "";
+  }
+
+  std::string Output() { return ReadFile(dir_.File(".output")).value_or(""); }
+
+  TempDir dir_;
+  pid_t xvfb_ = 0;
+  pid_t game_ = 0;
+  std::string display_;
+};
+
+int Field(const std::string& text, const char* label) {
+  std::smatch m;
+  if (!std::regex_search(text, m, std::regex(std::string(label) + ":\\s*(-?\\d+)"))) return -99999;
+  return std::stoi(m[1]);
+}
+
+}  // namespace
+
+TEST_F(Desktop, OpensTheCentredWindowAndStaysUpUntilEnded) {
+  StartGame(display_.c_str());
+  std::string window = FindWindow();
+  ASSERT_FALSE(window.empty()) << "no window appeared; output: " << Output();
+  std::string info = Capture("DISPLAY=" + display_ + " xwininfo -id " + window);
+  EXPECT_EQ(Field(info, "Width"), 800) << info;
+  EXPECT_EQ(Field(info, "Height"), 576) << info;
+  // No window manager runs, so the client area sits exactly where the game asked.
+  EXPECT_EQ(Field(info, "Absolute upper-left X"), 640 - 400) << info;
+  EXPECT_EQ(Field(info, "Absolute upper-left Y"), 512 - 288) << info;
+  // Not resizable: the size hints pin minimum and maximum to the client size.
+  std::string hints = Capture("DISPLAY=" + display_ + " xprop -id " + window + " WM_NORMAL_HINTS");
+  EXPECT_NE(hints.find("program specified minimum size: 800 by 576"), std::string::npos) << hints;
+  EXPECT_NE(hints.find("program specified maximum size: 800 by 576"), std::string::npos) << hints;
+
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(Running(game_)) << Output();
+  kill(game_, SIGTERM);
+  EXPECT_NE(WaitExit(game_, 3000ms), -1) << "SIGTERM did not end the game";
+  game_ = 0;
+}
+
+TEST_F(Desktop, WithoutADisplayStopsWithOneLine) {
+  StartGame(nullptr);
+  int status = WaitExit(game_, 10000ms);
+  game_ = 0;
+  EXPECT_NE(status, 0);
+  EXPECT_NE(status, -1) << "still running without a display";
+  std::string output = Output();
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+}
