@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/image.h"
 #include "engine/stream.h"
 #include "game/globals.h"
 #include "game/level.h"
 #include "shell_cwd.h"
 #include "support/headless_run.h"
+#include "support/recording_driver.h"
 
 namespace {
 
@@ -132,6 +135,37 @@ TEST_F(LevelTest, RefusesUnusableLevels) {
       EXPECT_NE(message.find(c.says), std::string::npos) << c.name << ": " << message;
     }
   }
+}
+
+// Only open cells (value 0) are painted, dark grey, then the whole window is grabbed into bg.
+TEST_F(LevelTest, BakePaintsOpenCellsAndGrabsTheWindow) {
+  for (auto& column : map) std::fill(std::begin(column), std::end(column), 1);
+  map[0][0] = 0;
+  map[49][35] = 0;
+  map[10][10] = 2;
+  RecordingDriver rec;
+  rec.Open();
+  bg = CreateImage(800, 576, 1, -1);
+  BakeMap();
+
+  ASSERT_EQ(rec.quads.size(), 2u);
+  EXPECT_EQ(rec.quads[0].Left(), 0);
+  EXPECT_EQ(rec.quads[0].Top(), 0);
+  EXPECT_EQ(rec.quads[0].Right(), 16);
+  EXPECT_EQ(rec.quads[0].Bottom(), 16);
+  EXPECT_EQ(rec.quads[1].Left(), 784);
+  EXPECT_EQ(rec.quads[1].Top(), 560);
+  EXPECT_EQ(rec.quads[1].Right(), 800);
+  EXPECT_EQ(rec.quads[1].Bottom(), 576);
+  for (const RecordedQuad& quad : rec.quads) {
+    EXPECT_EQ(quad.red, 0x44);
+    EXPECT_EQ(quad.green, 0x44);
+    EXPECT_EQ(quad.blue, 0x44);
+  }
+  ASSERT_EQ(rec.Calls("GrabPixmap"), 1);
+  EXPECT_TRUE(bg->pixmaps[0]);
+  const TDraw2DGraphics* g = TDraw2DGraphics::Current();
+  EXPECT_EQ(g->color_red + g->color_green + g->color_blue, 3 * 255) << "white again after the bake";
 }
 
 }  // namespace
