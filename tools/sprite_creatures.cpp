@@ -39,7 +39,7 @@ RgbaImage Beetle(float scale, bool horned, int k) {
       const float lift = std::max(0.f, std::cos(p)) * 1.6f;
       const Point hip = f.P(hip_x, 2.5f), knee = f.P((hip_x + foot_x) / 2 + 0.8f, 5.0f - lift * 0.5f);
       const Point foot = f.P(foot_x, 7.3f - lift);
-      c.Paint(Union(Capsule(hip, knee, f.L(0.75f)), Capsule(knee, foot, f.L(0.6f))), Flat(side ? 0.75f : 0.4f),
+      c.Paint(Union(Capsule(hip, knee, f.L(0.85f)), Capsule(knee, foot, f.L(0.7f))), Flat(side ? 0.85f : 0.5f),
               f.Outline() * 0.7f);
     }
   }
@@ -94,7 +94,7 @@ RgbaImage Urchin(float scale, int k) {
   for (int layer = 0; layer < 2; ++layer) {
     for (int i = 0; i < spines; ++i) {
       const float a = (turn + (i + layer * 0.5f) * 360.f / spines) * kPi / 180;
-      const float len = layer ? 6.8f : 5.6f, half = layer ? 0.9f : 1.1f;
+      const float len = layer ? 7.9f : 6.6f, half = layer ? 1.0f : 1.2f;
       const float sx = std::cos(a), sy = std::sin(a);
       const Sdf spine = Polygon({f.P(sx * 3 - sy * half, sy * 3 + sx * half), f.P(sx * len, sy * len),
                                  f.P(sx * 3 + sy * half, sy * 3 - sx * half)});
@@ -102,7 +102,7 @@ RgbaImage Urchin(float scale, int k) {
     }
   }
   const Point core = f.P(0, 0);
-  c.Paint(Circle(core, f.L(4.2f)), Lit(core, f.L(4.2f), 0.85f), f.Outline());
+  c.Paint(Circle(core, f.L(4.8f)), Lit(core, f.L(4.8f), 0.85f), f.Outline());
   PaintEye(c, f, 0.4f, -0.9f, 1.15f, 1);
   PaintEye(c, f, 2.6f, -0.9f, 1.0f, 1);
   c.Paint(Capsule(f.P(0.6f, 1.9f), f.P(2.6f, 1.6f), f.L(0.35f)), Flat(0.1f));
@@ -118,6 +118,6 @@ RgbaImage DrawCreatureSheet() {
   for (int k = 0; k < 4; ++k) frames.push_back(Urchin(1, k));
   for (int k = 0; k < 8; ++k) frames.push_back(Beetle(2, true, k));
   for (int k = 0; k < 4; ++k) frames.push_back(Bat(2, k));
-  for (int k = 0; k < 4; ++k) frames.push_back(Urchin(2.2f, k));
+  for (int k = 0; k < 4; ++k) frames.push_back(Urchin(2, k));
   return JoinFrames(frames, 8);
 }

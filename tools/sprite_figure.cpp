@@ -47,10 +47,10 @@ void PaintLimb(Canvas& c, const Limb& limb, float grey) { c.Paint(limb.Shape(), 
 RgbaImage Standing() {
   Canvas c(kCell, kCell);
   const Point hip{16, 19}, neck{16, 12};
-  PaintLimb(c, {{14.3f, hip.y}, 4, -2, 6.2f, 6.3f, 2.1f}, 0.7f);
-  PaintLimb(c, {{17.7f, hip.y}, -4, 2, 6.2f, 6.3f, 2.1f}, 0.7f);
-  PaintLimb(c, {{12.8f, 12.8f}, 14, 4, 4.2f, 4.2f, 1.6f}, 0.75f);
-  PaintLimb(c, {{19.2f, 12.8f}, -14, -4, 4.2f, 4.2f, 1.6f}, 0.75f);
+  PaintLimb(c, {{14.2f, hip.y}, -5, 2, 6.2f, 6.3f, 2.1f}, 0.7f);
+  PaintLimb(c, {{17.8f, hip.y}, 5, -2, 6.2f, 6.3f, 2.1f}, 0.7f);
+  PaintLimb(c, {{11.6f, 12.6f}, -18, -4, 4.2f, 4.2f, 1.6f}, 0.75f);
+  PaintLimb(c, {{20.4f, 12.6f}, 18, 4, 4.2f, 4.2f, 1.6f}, 0.75f);
   PaintTorso(c, neck, hip);
   PaintHead(c, {16, 6}, 2, 0);
   return c.ToImage();
@@ -83,10 +83,10 @@ RgbaImage Running(int k) {
 RgbaImage Jumping() {
   Canvas c(kCell, kCell);
   const Point hip{16, 17.5f}, neck{16, 11};
-  PaintLimb(c, {{14.3f, hip.y}, 35, -20, 6.0f, 6.3f, 2.1f}, 0.7f);
-  PaintLimb(c, {{17.7f, hip.y}, -35, 20, 6.0f, 6.3f, 2.1f}, 0.7f);
-  PaintLimb(c, {{12.6f, 11.5f}, 140, 165, 4.2f, 4.0f, 1.6f}, 0.8f);
-  PaintLimb(c, {{19.4f, 11.5f}, -140, -165, 4.2f, 4.0f, 1.6f}, 0.8f);
+  PaintLimb(c, {{14.2f, hip.y}, -40, 15, 5.8f, 6.0f, 2.1f}, 0.7f);
+  PaintLimb(c, {{17.8f, hip.y}, 40, -15, 5.8f, 6.0f, 2.1f}, 0.7f);
+  PaintLimb(c, {{11.8f, 11.4f}, -135, -165, 4.2f, 4.0f, 1.6f}, 0.8f);
+  PaintLimb(c, {{20.2f, 11.4f}, 135, 165, 4.2f, 4.0f, 1.6f}, 0.8f);
   PaintTorso(c, neck, hip);
   PaintHead(c, {16, 5.5f}, 2, 0);
   return c.ToImage();
