@@ -7,8 +7,8 @@
 //  - an object removed before the walk reaches it is not visited; if the enumerator already stands
 //    on its link, the next NextObject returns nullptr and the walk continues with the successor that
 //    link had when it was removed;
-//  - objects appended during a walk are visited by it, unless the enumerator stands on a removed
-//    link whose successor was the head;
+//  - objects appended during a walk are visited by it, unless the enumerator already stands on the
+//    head (appended by the last object's body) or on a removed link whose successor was the head;
 //  - after Clear during a walk, no further object is visited.
 #pragma once
 
