@@ -14,7 +14,7 @@ int Rand(int a, int b);  // [smaller, larger], both included
 double DegSin(double degrees);
 double DegCos(double degrees);
 
-int TruncInt(double value);  // toward zero
+int TruncInt(double value);  // toward zero; saturates outside the int range, NaN gives 0
 std::string IntToText(int value);
 int TextToInt(const std::string& text);  // leading blanks, sign, "%" binary, "$" hex; wraps mod 2^32
 
