@@ -102,6 +102,7 @@ TEST(LevelRules, EachBrokenRuleIsReported) {
       {"walker_leaves_grid.txt", "the walker's look-ahead leaves the grid"},
       {"walker_overhang.txt", "the walker runs into a solid cell"},
       {"mover_short_shaft.txt", "pixels of travel"},
+      {"mover_no_ceiling.txt", "group 2 point 1 (cell 26,20): the vertical mover's shaft has no ceiling"},
       {"crawler_in_air.txt", "the crawler touches no solid block"},
       {"crawler_pierces.txt", "the crawler crawls into a solid cell"},
   };
