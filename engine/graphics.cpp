@@ -290,7 +290,10 @@ TGraphicsPtr Graphics(int width, int height, int depth, int hertz, int flags) {
     s.error = e.what();
     return nullptr;
   }
-  if (!g) return nullptr;
+  if (!g) {
+    s.error = "the graphics driver made no context";
+    return nullptr;
+  }
   s.error.clear();
   NextGraphicsSeq();
 

@@ -263,15 +263,43 @@ TEST_F(GLPixels, TexturesArePowersOfTwoWithTheEdgeRepeated) {
   EXPECT_EQ(texel(20, 20), texel(19, 19));
 }
 
+TEST_F(GLPixels, MipmappedImagesGetEveryLevelAndReleasedTexturesAreDeleted) {
+  const std::string path =
+      WritePng(Path("flat.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, std::vector<uint8_t>(16 * 16 * 3, 120));
+  TImagePtr image = LoadImage(path, MASKEDIMAGE | FILTEREDIMAGE | MIPMAPPEDIMAGE);
+  ASSERT_TRUE(image);
+  DrawImage(*image, 0, 0);
+  GLint first = 0, last_width = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &first);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 4, GL_TEXTURE_WIDTH, &last_width);
+  EXPECT_EQ(last_width, 1);
+  uint8_t smallest[4] = {};
+  glGetTexImage(GL_TEXTURE_2D, 4, GL_RGBA, GL_UNSIGNED_BYTE, smallest);
+  EXPECT_EQ(smallest[0], 120);
+  EXPECT_EQ(smallest[3], 255);
+
+  // New pixels drop the old texture; it is deleted when the next texture is made.
+  image->SetPixmap(0, LoadPixmapPNG(path));
+  EXPECT_TRUE(glIsTexture(first));
+  DrawImage(*image, 0, 0);
+  EXPECT_FALSE(glIsTexture(first));
+}
+
 TEST_F(GLPixels, GrabbedWindowIsTransparentWhereBlack) {
   Background(100, 10, 10, 10, {255, 0, 0});
   TImagePtr bg = CreateImage(kWidth, kHeight, 1, -1);
+  SetBlend(3);
   GrabImage(*bg, 0, 0, 0);
   const TPixmap& grabbed = *bg->pixmaps[0];
   EXPECT_EQ(grabbed.PixelPtr(105, 15)[0], 255);  // top row first
   EXPECT_EQ(grabbed.PixelPtr(105, 15)[3], 255);
   EXPECT_EQ(grabbed.PixelPtr(0, 0)[3], 0);
-  EXPECT_EQ(TDraw2DGraphics::Current()->blend_mode, 2);
+  // The grab reads in solid mode and then blends as before.
+  SetColor(0, 0, 200);
+  SetAlpha(0.5f);
+  DrawRect(0, 0, 10, 10);
+  EXPECT_TRUE(Near(Frame().At(5, 5), {0, 0, 100}));
+  SetAlpha(1);
 
   Cls();
   Background(0, 0, kWidth, kHeight, {0, 0, 90});
