@@ -162,14 +162,14 @@ TEST_F(Desktop, OpensTheCentredWindowAndStaysUpUntilEnded) {
   std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(Running(game_)) << Output();
   kill(game_, SIGTERM);
-  EXPECT_NE(WaitExit(game_, 3000ms), -1) << "SIGTERM did not end the game";
+  ASSERT_NE(WaitExit(game_, 3000ms), -1) << "SIGTERM did not end the game";
   game_ = 0;
 }
 
 TEST_F(Desktop, WithoutADisplayStopsWithOneLine) {
   StartGame(nullptr);
   int status = WaitExit(game_, 10000ms);
-  game_ = 0;
+  if (status != -1) game_ = 0;  // else TearDown kills it
   EXPECT_NE(status, 0);
   EXPECT_NE(status, -1) << "still running without a display";
   std::string output = Output();
