@@ -251,11 +251,9 @@ void TDraw2DGraphics::MakeCurrent() {
   State().draw_driver = _driver;
   Validate();
   if (_setup) return;
-  // Both buffers start black.
-  for (int i = 0; i < 2; ++i) {
-    _driver->Cls();
-    _driver->Flip(0);
-  }
+  // The backend opened the window with both buffers black (platform::OpenWindow); presenting here
+  // would show a frame the game never drew, so the first set-up only clears the back buffer.
+  _driver->Cls();
   _setup = 1;
 }
 
