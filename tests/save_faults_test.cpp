@@ -1,0 +1,254 @@
+// Saving the progress when the disk does not cooperate: a read-only folder, a folder where the file
+// should be, a full disk, and the process killed in the middle of a save. The file on disk is
+// always a whole old or a whole new save, a failure is said on stderr, and play goes on.
+//
+// The mounts live in a private mount namespace of this test process, so that they vanish with it
+// even when a test dies half-way.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/headless_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+std::string Ints(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int value : values) {
+    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xff);
+  }
+  return bytes;
+}
+
+// highscore 40, item 5, money 12, supplies 1, 2, 3; after buying one healing agent and playing a
+// game that scores nothing, the save is money 2 and two healing agents.
+const std::string kOldSave = Ints({40, 5, 12, 1, 2, 3});
+const std::string kNewSave = Ints({40, 5, 2, 2, 2, 3});
+
+// Buy a healing agent, start a game, pause, end it (the save), then quit from the menu. Steps are
+// two frames apart, so that each lands in a frame of its own.
+const char* const kOneSaveScript =
+    "4 down tap\n4 space tap\n6 up tap\n6 space tap\n8 escape tap\n10 down tap\n10 space tap\n"
+    "12 escape tap\n";
+
+// Joins the test process to a mount namespace of its own, once; empty, or why it cannot.
+const std::string& PrivateMountsUnavailable() {
+  static const std::string why = [] {
+    if (unshare(CLONE_NEWNS) != 0) return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+    if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      return std::string("making / private: ") + std::strerror(errno);
+    }
+    return std::string();
+  }();
+  return why;
+}
+
+// A mount over `path`, undone when this goes out of scope (before the directory is removed).
+class Mount {
+ public:
+  Mount(const std::string& path, const char* type, const char* source, unsigned long flags,
+        const char* data)
+      : path_(path) {
+    mounted_ = mount(source, path.c_str(), type, flags, data) == 0;
+    if (!mounted_) error_ = std::strerror(errno);
+  }
+  ~Mount() {
+    if (mounted_) umount2(path_.c_str(), MNT_DETACH);
+  }
+  Mount(const Mount&) = delete;
+  Mount& operator=(const Mount&) = delete;
+  bool ok() const { return mounted_; }
+  const std::string& error() const { return error_; }
+
+ private:
+  std::string path_;
+  bool mounted_ = false;
+  std::string error_;
+};
+
+// A game directory: the repository's gfx/ linked in, a saved progress and the input script.
+void PrepareGameDir(const TempDir& dir, const std::string& script) {
+  fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir.File("gfx"));
+  WriteFile(dir.File("stats.dat"), kOldSave);
+  WriteFile(dir.File("input.txt"), script);
+}
+
+// stomp-headless running in a directory, its output in a file elsewhere (the directory may be
+// read-only or full).
+class Game {
+ public:
+  Game(const TempDir& dir, const std::string& output, int frames) {
+    const std::string frame_count = std::to_string(frames);
+    std::vector<const char*> argv = {STOMP_HEADLESS_EXE, "--driver", "null", "--frames",
+                                     frame_count.c_str(), "--input", "input.txt", nullptr};
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
+      dup2(fd, 1);
+      dup2(fd, 2);
+      execv(argv[0], const_cast<char**>(argv.data()));
+      _exit(127);
+    }
+  }
+  // Waits for the end, killing the game after `timeout_ms`; the status as a shell reports it.
+  int Finish(int timeout_ms) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    int status = 0;
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) kill(pid_, SIGKILL);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+// Plays kOneSaveScript in `dir` and checks the outcome of its one save.
+void ExpectOneSave(const TempDir& dir, bool saved) {
+  TempDir logs;
+  Game game(dir, logs.File("output.txt"), 30);
+  const int status = game.Finish(60000);
+  const std::string output = ReadFile(logs.File("output.txt")).value_or("");
+  // Status 0 comes from the menu's escape two frames after the save: the game went on.
+  EXPECT_EQ(status, 0) << output;
+  const std::vector<std::string> lines = Lines(output);
+  if (saved) {
+    EXPECT_TRUE(lines.empty()) << output;
+    EXPECT_EQ(ReadFile(dir.File("stats.dat")), kNewSave);
+    return;
+  }
+  ASSERT_EQ(lines.size(), 1u) << output;
+  EXPECT_NE(lines[0].find("stats.dat"), std::string::npos) << lines[0];
+}
+
+TEST(SaveFaults, WritableFolderGetsTheNewSave) {
+  TempDir dir;
+  PrepareGameDir(dir, kOneSaveScript);
+  ExpectOneSave(dir, true);
+  EXPECT_FALSE(fs::exists(dir.File("stats.dat.tmp"))) << "a temporary file was left behind";
+}
+
+TEST(SaveFaults, ReadOnlyFolderKeepsTheOldSave) {
+  if (!PrivateMountsUnavailable().empty()) GTEST_SKIP() << "no read-only mount: " << PrivateMountsUnavailable();
+  TempDir dir;
+  PrepareGameDir(dir, kOneSaveScript);
+  // Root ignores permission bits, so the folder is made read-only by a read-only bind mount.
+  Mount bind(dir.path(), nullptr, dir.path().c_str(), MS_BIND, nullptr);
+  ASSERT_TRUE(bind.ok()) << bind.error();
+  Mount read_only(dir.path(), nullptr, nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+  ASSERT_TRUE(read_only.ok()) << read_only.error();
+  ASSERT_FALSE(std::ofstream(dir.File("probe"))) << "the folder is still writeable";
+  ExpectOneSave(dir, false);
+  EXPECT_EQ(ReadFile(dir.File("stats.dat")), kOldSave);
+}
+
+TEST(SaveFaults, FolderNamedStatsDatIsLeftAlone) {
+  TempDir dir;
+  PrepareGameDir(dir, kOneSaveScript);
+  fs::remove(dir.File("stats.dat"));
+  fs::create_directory(dir.File("stats.dat"));
+  WriteFile(dir.File("stats.dat/keep"), "x");
+  ExpectOneSave(dir, false);
+  EXPECT_TRUE(fs::is_directory(dir.File("stats.dat")));
+  EXPECT_EQ(ReadFile(dir.File("stats.dat/keep")), "x");
+  EXPECT_FALSE(fs::exists(dir.File("stats.dat.tmp"))) << "a temporary file was left behind";
+}
+
+TEST(SaveFaults, FullDiskKeepsTheOldSave) {
+  if (!PrivateMountsUnavailable().empty()) GTEST_SKIP() << "no small tmpfs: " << PrivateMountsUnavailable();
+  TempDir dir;
+  Mount disk(dir.path(), "tmpfs", "tmpfs", 0, "size=64k");
+  ASSERT_TRUE(disk.ok()) << disk.error();
+  PrepareGameDir(dir, kOneSaveScript);
+  {
+    // Fill every free block; the directory entries the save needs still fit, its data does not.
+    std::ofstream filler(dir.File("filler"), std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size()) && filler.flush()) {
+    }
+  }
+  ExpectOneSave(dir, false);
+  EXPECT_EQ(ReadFile(dir.File("stats.dat")), kOldSave);
+}
+
+// Cycles of eight frames: buy a healing agent, start a game, pause it, end it with a save. Every
+// save therefore differs from the one before and keeps money + 10 x healing agents constant.
+std::string ManySavesScript(int cycles) {
+  std::ostringstream script;
+  for (int i = 0; i < cycles; ++i) {
+    const int f = 4 + 8 * i;
+    script << f << " down tap\n" << f << " space tap\n" << f + 2 << " up tap\n" << f + 2
+           << " space tap\n" << f + 4 << " escape tap\n" << f + 6 << " down tap\n" << f + 6
+           << " space tap\n";
+  }
+  return script.str();
+}
+
+TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
+  constexpr int kStartMoney = 1000000;
+  constexpr int kCycles = 2000;  // more saves than any run lives to make; a longer script only reads slower
+  constexpr int kKills = 40;
+  TempDir dir;
+  PrepareGameDir(dir, ManySavesScript(kCycles));
+  WriteFile(dir.File("stats.dat"), Ints({0, 0, kStartMoney, 0, 0, 0}));
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> kill_after_ms(30, 400);
+  int last_bought = 0;
+  int killed_with_temp_file = 0;
+  for (int run = 0; run < kKills; ++run) {
+    TempDir logs;
+    Game game(dir, logs.File("output.txt"), 8 * kCycles + 10);
+    const int status = game.Finish(kill_after_ms(random));
+    const std::string output = ReadFile(logs.File("output.txt")).value_or("");
+    ASSERT_EQ(status, 128 + SIGKILL) << "the game ended before it was killed:\n" << output;
+    if (fs::exists(dir.File("stats.dat.tmp"))) ++killed_with_temp_file;
+
+    const std::optional<std::string> saved = ReadFile(dir.File("stats.dat"));
+    ASSERT_TRUE(saved.has_value()) << "run " << run << ": stats.dat is gone";
+    ASSERT_EQ(saved->size(), 24u) << "run " << run;
+    int values[6];
+    std::memcpy(values, saved->data(), sizeof values);  // little-endian like the machine
+    const int bought = values[3];
+    EXPECT_EQ(*saved, Ints({0, 0, kStartMoney - 10 * bought, bought, 0, 0})) << "run " << run << ": a torn save";
+    EXPECT_GE(bought, last_bought) << "run " << run << ": an older save came back";
+    last_bought = bought;
+  }
+  EXPECT_GT(last_bought, 0) << "no save happened before the kills";
+  std::printf("%d kills, %d saves in all, %d kills left a temporary file (killed mid-save)\n", kKills,
+              last_bought, killed_with_temp_file);
+}
+
+}  // namespace
