@@ -15,6 +15,17 @@ constexpr int kGlowLife = 500;   // TGxC
 // Effects remove themselves from `effects` while UA walks it; the walk keeps them alive meanwhile.
 void Leave(TGx* effect) { effects.Remove(effect); }
 
+// A new effect of class T centred on (x, y); the caller fills its own fields and appends it.
+template <class T>
+std::shared_ptr<T> NewEffect(int tm, int x, int y, int col) {
+  auto effect = std::make_shared<T>();
+  effect->tm = tm;
+  effect->x = static_cast<float>(x);
+  effect->y = static_cast<float>(y);
+  effect->col = col;
+  return effect;
+}
+
 }  // namespace
 
 void TPar::U() {
@@ -40,11 +51,7 @@ void TGx::DrA() {
 
 // Called when the figure or a creature appears.
 void TGxS::Cr(int x, int y, int col) {
-  auto effect = std::make_shared<TGxS>();
-  effect->tm = now;
-  effect->x = static_cast<float>(x);
-  effect->y = static_cast<float>(y);
-  effect->col = col;
+  auto effect = NewEffect<TGxS>(now, x, y, col);
   effect->pa.resize(kParticles);
   for (TPar& p : effect->pa) {
     const int r = Rand(5, 32);
@@ -75,12 +82,7 @@ void TGxS::Dr() {
 
 // Called when the figure picks up a drop.
 void TGxC::Cr(int x, int y, int col) {
-  auto effect = std::make_shared<TGxC>();
-  effect->tm = now + kGlowLife;  // the end time
-  effect->x = static_cast<float>(x);
-  effect->y = static_cast<float>(y);
-  effect->col = col;
-  effects.AddLast(std::move(effect));
+  effects.AddLast(NewEffect<TGxC>(now + kGlowLife, x, y, col));  // tm holds the end time
 }
 
 void TGxC::U() {
@@ -96,11 +98,7 @@ void TGxC::Dr() {
 
 // Called when the figure is hurt or healed and when a creature is struck.
 void TGxW::Cr(int x, int y, int col) {
-  auto effect = std::make_shared<TGxW>();
-  effect->tm = now;
-  effect->x = static_cast<float>(x);
-  effect->y = static_cast<float>(y);
-  effect->col = col;
+  auto effect = NewEffect<TGxW>(now, x, y, col);
   effect->pa.resize(kParticles);
   for (TPar& p : effect->pa) {
     p.fr = 48 + Rand(0, 7);
@@ -125,11 +123,7 @@ void TGxW::Dr() {
 
 // Called for every position of a shot's path.
 void TGxD::Cr(int x, int y, int col) {
-  auto effect = std::make_shared<TGxD>();
-  effect->tm = now;
-  effect->x = static_cast<float>(x);
-  effect->y = static_cast<float>(y);
-  effect->col = col;
+  auto effect = NewEffect<TGxD>(now, x, y, col);
   constexpr double kDrift = 0.3f;  // the single-precision 0.3, widened
   effect->rot = static_cast<float>(Rand(0, 359));
   effect->drot = static_cast<float>(Rnd(-15, 15));
