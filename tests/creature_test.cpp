@@ -13,6 +13,7 @@
 #include "game/drop.h"
 #include "game/effects.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 
 namespace {
 
@@ -22,25 +23,10 @@ class CreatureTest : public ::testing::Test {
     ResetGlobals();
     SetGraphicsDriver(NullDraw2DDriver());
     ASSERT_TRUE(Graphics(800, 576));
-    imgcrea = CreateImage(64, 64, 32);
-    imgsymbols = CreateImage(16, 16, 64);
-    imgweapons = CreateImage(16, 16, 32);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
   }
   void TearDown() override { ResetGlobals(); }
 
-  // An active creature placed directly, without the arrival wait.
-  static std::shared_ptr<TCr> Active(int kind, int x, int y, int dir) {
-    auto c = std::make_shared<TCr>();
-    c->cl = kind;
-    c->x = x;
-    c->y = y;
-    c->dir = dir;
-    c->act = 1;
-    c->hl = kind > 3 ? 3 : 1;
-    creatures.AddLast(c);
-    return c;
-  }
   static void Solid(int c0, int c1, int r0, int r1) {
     for (int c = c0; c <= c1; ++c)
       for (int r = r0; r <= r1; ++r) map[c][r] = 1;
@@ -69,7 +55,7 @@ TEST_F(CreatureTest, WalkersPaceBetweenTheirBounds) {
   for (const Case& k : cases) {
     ResetGlobals();
     Solid(k.c0, k.c1, 21, 21);
-    auto c = Active(k.kind, (k.lo + k.hi) / 2, 16 * 20 + 8, 1);
+    auto c = AddActiveCreature(k.kind, (k.lo + k.hi) / 2, 16 * 20 + 8, 1);
     const auto [lo, hi] = XRange(*c, 1000);
     EXPECT_EQ(lo, k.lo) << "kind " << k.kind;
     EXPECT_EQ(hi, k.hi) << "kind " << k.kind;
@@ -81,7 +67,7 @@ TEST_F(CreatureTest, WalkerTurnsAtAWallAndCellValuesOtherThanZeroAreFloor) {
   Solid(0, 49, 21, 21);
   map[10][21] = 2;   // still floor
   map[15][20] = 1;   // a wall on the walking row
-  auto c = Active(1, 16 * 12, 16 * 20 + 8, 1);
+  auto c = AddActiveCreature(1, 16 * 12, 16 * 20 + 8, 1);
   const auto [lo, hi] = XRange(*c, 200);
   EXPECT_EQ(hi, 16 * 15 - 8);
   EXPECT_LT(lo, 16 * 10);
@@ -91,7 +77,7 @@ TEST_F(CreatureTest, WalkerTurnsBackAtTheEdgeOfTheGrid) {
   Solid(0, 49, 35, 35);  // a floor across the whole bottom row: no wall, no gap
   for (int kind : {1, 4}) {
     creatures.Clear();
-    auto c = Active(kind, 400, 16 * 34 + 8, 1);
+    auto c = AddActiveCreature(kind, 400, 16 * 34 + 8, 1);
     const auto [lo, hi] = XRange(*c, 3000);
     // Pixel-to-cell division truncates toward zero, so the left edge is a little off screen.
     EXPECT_EQ(hi, kind == 1 ? 16 * 49 + 8 : 16 * 49) << kind;
@@ -99,7 +85,7 @@ TEST_F(CreatureTest, WalkerTurnsBackAtTheEdgeOfTheGrid) {
   }
   // On the bottom row the floor below lies outside the grid: there is none.
   creatures.Clear();
-  auto low = Active(1, 400, 16 * 35 + 8, 1);
+  auto low = AddActiveCreature(1, 400, 16 * 35 + 8, 1);
   XRange(*low, 4);
   EXPECT_GE(low->x, 399);
   EXPECT_LE(low->x, 401);
@@ -110,7 +96,7 @@ TEST_F(CreatureTest, VerticalMoverReversesAtFloorAndCeiling) {
   Solid(0, 49, 20, 20);
   for (int kind : {2, 5}) {
     creatures.Clear();
-    auto c = Active(kind, 400, 200, 1);
+    auto c = AddActiveCreature(kind, 400, 200, 1);
     int lo = c->y, hi = c->y;
     for (int i = 0; i < 1000; ++i) {
       c->U();
@@ -152,7 +138,7 @@ TEST_F(CreatureTest, CrawlerGoesAroundABlockAndComesBack) {
     for (int dir : {1, -1}) {
       creatures.Clear();
       const int half = kind == 3 ? 8 : 16;
-      auto c = Active(kind, 16 * 21, 16 * 15 - half, dir);
+      auto c = AddActiveCreature(kind, 16 * 21, 16 * 15 - half, dir);
       c->Start();
       const std::pair<int, int> start{c->x, c->y};
       std::set<std::pair<int, int>> seen;
@@ -180,7 +166,7 @@ TEST_F(CreatureTest, CrawlerGoesAroundABlockAndComesBack) {
 
 TEST_F(CreatureTest, BigCreatureNeedsThreeStrikesSeparatedByCoolDowns) {
   Solid(0, 49, 21, 21);
-  auto c = Active(4, 400, 16 * 20 + 8, 1);
+  auto c = AddActiveCreature(4, 400, 16 * 20 + 8, 1);
   score = 0;
   c->Kill();
   EXPECT_EQ(c->hl, 2);
@@ -220,7 +206,7 @@ TEST_F(CreatureTest, WaitingCreatureIsNeitherStruckNorDrawnAndWakesAfterASecond)
 }
 
 TEST_F(CreatureTest, AnimationCatchesUpOneStepPerUpdate) {
-  auto c = Active(1, 400, 300, 1);
+  auto c = AddActiveCreature(1, 400, 300, 1);
   now = 1000;
   c->ftm = 800;
   for (int i = 1; i <= 3; ++i) {

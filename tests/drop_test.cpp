@@ -10,6 +10,7 @@
 #include "game/drop.h"
 #include "game/effects.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 #include "reference_rng.h"
 #include "support/recording_driver.h"
 
@@ -20,9 +21,7 @@ class DropTest : public ::testing::Test {
   void SetUp() override {
     ResetGlobals();
     rec.Open();
-    imgsymbols = CreateImage(16, 16, 64);
-    imgweapons = CreateImage(16, 16, 32);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
     now = 10000;
   }
   void TearDown() override { ResetGlobals(); }

@@ -9,6 +9,7 @@
 #include "engine/numbers.h"
 #include "game/effects.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 #include "reference_rng.h"
 
 namespace {
@@ -19,8 +20,7 @@ class EffectsTest : public ::testing::Test {
     ResetGlobals();
     SetGraphicsDriver(NullDraw2DDriver());
     ASSERT_TRUE(Graphics(800, 576));
-    imgsymbols = CreateImage(16, 16, 64);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
     now = 1000;
   }
   void TearDown() override { ResetGlobals(); }

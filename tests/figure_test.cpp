@@ -14,6 +14,7 @@
 #include "game/effects.h"
 #include "game/figure.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 #include "support/recording_driver.h"
 
 namespace {
@@ -27,11 +28,7 @@ class FigureTest : public ::testing::Test {
     ResetGlobals();
     rec.Open();
     EnableKeyTracking(true);
-    imgfig = CreateImage(32, 32, 16);
-    imgcrea = CreateImage(64, 64, 32);
-    imgsymbols = CreateImage(16, 16, 64);
-    imgweapons = CreateImage(16, 16, 32);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
     for (int c = 0; c < kMapColumns; ++c) map[c][kFloorRow] = 1;
     gamestate = kPlaying;
     health = 5;
@@ -62,17 +59,6 @@ class FigureTest : public ::testing::Test {
     EXPECT_EQ(fig->og, 1);
     EXPECT_EQ(fig->act, 1);
     return *fig;
-  }
-  static std::shared_ptr<TCr> Creature(int kind, int x, int y, int dir) {
-    auto c = std::make_shared<TCr>();
-    c->cl = kind;
-    c->x = x;
-    c->y = y;
-    c->dir = dir;
-    c->act = 1;
-    c->hl = kind > 3 ? 3 : 1;
-    creatures.AddLast(c);
-    return c;
   }
 
   RecordingDriver rec;
@@ -144,7 +130,7 @@ TEST_F(FigureTest, DashLastsSixUpdatesOfFourPixels) {
 }
 
 TEST_F(FigureTest, StompingAWalkerBouncesAndEndsInStateFour) {
-  auto c = Creature(1, 400, kStandY + 8, 1);  // hit boxes from y - 7
+  auto c = AddActiveCreature(1, 400, kStandY + 8, 1);  // hit boxes from y - 7
   TFig::Cr(400, kStandY - 40);
   fig->act = 4;
   fig->dy = 6;
@@ -158,7 +144,7 @@ TEST_F(FigureTest, StompingAWalkerBouncesAndEndsInStateFour) {
 
 TEST_F(FigureTest, WalkingIntoAWalkerHurtsOnceAndThenPassesThrough) {
   TFig& f = Standing(400);
-  auto c = Creature(4, 430, kStandY + 8, 1);
+  auto c = AddActiveCreature(4, 430, kStandY + 8, 1);
   Key(39, true);
   int hurt_at = -1;
   for (int i = 0; i < 20 && hurt_at < 0; ++i) {
@@ -218,7 +204,7 @@ TEST_F(FigureTest, ContactRulesByKindAndState) {
       fig->og = 0;
       fig->dy = k.dy;
     }
-    auto c = Creature(k.kind, 400, fig->y + k.cy_offset, k.cdir);
+    auto c = AddActiveCreature(k.kind, 400, fig->y + k.cy_offset, k.cdir);
     Update();
     EXPECT_EQ(5 - health, k.health_lost) << k.what;
     EXPECT_EQ(3 - c->hl, k.hl_lost) << k.what;
@@ -234,7 +220,7 @@ TEST_F(FigureTest, MoverStruckFromBelowWhileRisingHurts) {
   f.act = 5;
   f.dy = -6;
   // The mover's hit boxes end at y + 8; the figure's head starts at y - 15: they meet after 3 steps.
-  auto c = Creature(5, 400, 300 - 26, 1);
+  auto c = AddActiveCreature(5, 400, 300 - 26, 1);
   Update();
   EXPECT_EQ(f.y, 298);
   EXPECT_EQ(health, 4);
@@ -244,8 +230,8 @@ TEST_F(FigureTest, MoverStruckFromBelowWhileRisingHurts) {
 TEST_F(FigureTest, LastHitPointEndsTheGameOnce) {
   health = 1;
   TFig& f = Standing(400);
-  Creature(3, 400, kStandY + 4, 1);
-  Creature(6, 400, kStandY + 4, 1);
+  AddActiveCreature(3, 400, kStandY + 4, 1);
+  AddActiveCreature(6, 400, kStandY + 4, 1);
   Update();
   EXPECT_EQ(health, 0);
   EXPECT_EQ(gamestate, kGameOver);

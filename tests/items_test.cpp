@@ -11,6 +11,7 @@
 #include "game/effects.h"
 #include "game/figure.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 
 namespace {
 
@@ -20,9 +21,7 @@ class ItemsTest : public ::testing::Test {
     ResetGlobals();
     SetGraphicsDriver(NullDraw2DDriver());
     ASSERT_TRUE(Graphics(800, 576));
-    imgsymbols = CreateImage(16, 16, 64);
-    imgweapons = CreateImage(16, 16, 32);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
     now = 5000;
     fig = std::make_shared<TFig>();
     fig->x = 200;
@@ -30,17 +29,6 @@ class ItemsTest : public ::testing::Test {
   }
   void TearDown() override { ResetGlobals(); }
 
-  static std::shared_ptr<TCr> Creature(int kind, int x, int y) {
-    auto c = std::make_shared<TCr>();
-    c->cl = kind;
-    c->x = x;
-    c->y = y;
-    c->dir = 1;
-    c->act = 1;
-    c->hl = kind > 3 ? 3 : 1;
-    creatures.AddLast(c);
-    return c;
-  }
   // The x of every shot trail particle, in order.
   static std::vector<float> Trail() {
     std::vector<float> xs;
@@ -98,12 +86,12 @@ TEST_F(ItemsTest, ShotStopsAtTheFirstWall) {
 }
 
 TEST_F(ItemsTest, ShotStrikesEveryCreatureAtThePositionAndStops) {
-  auto first = Creature(1, 264, 300);
-  auto second = Creature(1, 266, 300);  // overlapping the first
-  auto behind = Creature(1, 400, 300);
-  auto immune = Creature(4, 232, 300);
+  auto first = AddActiveCreature(1, 264, 300);
+  auto second = AddActiveCreature(1, 266, 300);  // overlapping the first
+  auto behind = AddActiveCreature(1, 400, 300);
+  auto immune = AddActiveCreature(4, 232, 300);
   immune->_h = 2000;
-  auto waiting = Creature(4, 240, 300);
+  auto waiting = AddActiveCreature(4, 240, 300);
   waiting->act = 0;
   stock = {0, 1, 0};
   score = 0;
@@ -119,10 +107,10 @@ TEST_F(ItemsTest, ShotStrikesEveryCreatureAtThePositionAndStops) {
 }
 
 TEST_F(ItemsTest, BombStrikesEveryActiveCreatureOnce) {
-  auto small = Creature(1, 100, 100);
-  auto mover = Creature(2, 300, 100);
-  auto big = Creature(6, 500, 100);
-  auto waiting = Creature(4, 600, 100);
+  auto small = AddActiveCreature(1, 100, 100);
+  auto mover = AddActiveCreature(2, 300, 100);
+  auto big = AddActiveCreature(6, 500, 100);
+  auto waiting = AddActiveCreature(4, 600, 100);
   waiting->act = 0;
   stock = {0, 0, 1};
   fig->Bmb();

@@ -18,6 +18,7 @@
 #include "game/figure.h"
 #include "game/font.h"
 #include "game/globals.h"
+#include "support/world_fixture.h"
 #include "game/playstep.h"
 #include "reference_rng.h"
 #include "support/headless_run.h"
@@ -31,12 +32,7 @@ class PlayStepTest : public ::testing::Test {
     ResetGlobals();
     rec.Open();
     EnableKeyTracking(true);
-    bg = CreateImage(800, 576, 1);
-    imgfig = CreateImage(32, 32, 16);
-    imgcrea = CreateImage(64, 64, 32);
-    imgsymbols = CreateImage(16, 16, 64);
-    imgweapons = CreateImage(16, 16, 32);
-    imgglow = CreateImage(32, 32, 1);
+    UseBlankSheets();
     font = TFo::Load(std::string(STOMP_SOURCE_DIR) + "/gfx/font", 32);
     ASSERT_TRUE(font);
     for (int c = 0; c < kMapColumns; ++c) map[c][30] = 1;
