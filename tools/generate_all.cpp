@@ -60,6 +60,7 @@ std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_ro
   files.push_back({"gfx/font.png", EncodePng(font->sheet)});
   files.push_back({"gfx/font-LICENSE.txt", *licence});
   for (const NamedSheet& sheet : sheets) files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image)});
+  files.push_back({"gfx/icon.png", EncodePng(DrawIcon())});
   files.push_back({"docs/sheets.png", EncodePng(DrawContactSheet(sheets, *font))});
   files.push_back({"docs/level.png", EncodePng(DrawLevelPicture(*level, *font))});
   return files;
