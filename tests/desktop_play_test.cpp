@@ -1,0 +1,477 @@
+// The desktop game as a player meets it: a real X server (Xvfb), real key events through the
+// XTEST extension (xdotool), screenshots of the window (ImageMagick's import), the close request a
+// window manager sends, and the pointer image the server shows. The install is checked the same
+// way: `cmake --install` into a temporary prefix, then the launcher starts the game.
+// Each case starts its own Xvfb on a free display, so cases can run in parallel.
+#include <gtest/gtest.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/headless_run.h"
+// Last: the X headers define macros such as Bool and None that other headers use as names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+using testing_support::HaveGfx;
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+
+std::string Capture(const std::string& command) {
+  std::string out;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+// Waits up to `limit` for the child; answers its exit status (128 + signal when killed), or -1.
+int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  int status = 0;
+  while (Clock::now() < deadline) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    std::this_thread::sleep_for(10ms);
+  }
+  return -1;
+}
+
+void Stop(pid_t& pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  if (WaitExit(pid, 3000ms) == -1) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  pid = 0;
+}
+
+// Polls `done` every 50 ms until it holds or `limit` passes; answers whether it held.
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto deadline = Clock::now() + limit;
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+}
+
+// One screenshot of the window's client area, 8-bit RGB.
+struct Shot {
+  int width = 0;
+  int height = 0;
+  std::string rgb;
+
+  bool Is(int x, int y, int r, int g, int b) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(rgb.data()) + (y * width + x) * 3;
+    return p[0] == r && p[1] == g && p[2] == b;
+  }
+  // A menu line is selected when both its bars, two rows each, are yellow across the whole width.
+  bool BarsAround(int line_y) const {
+    for (int y : {line_y - 24, line_y - 23, line_y + 22, line_y + 23})
+      for (int x = 0; x < width; ++x)
+        if (!Is(x, y, 255, 255, 0)) return false;
+    return true;
+  }
+  // The index of the one framed line among `ys`, -1 when none or several are.
+  int Selected(const std::vector<int>& ys) const {
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(ys.size()); ++i)
+      if (BarsAround(ys[i])) found = found == -1 ? i : -2;
+    return found < 0 ? -1 : found;
+  }
+  // Hearts are tinted pure red (shades of it) on the HUD row at y = 60, from x = 32 on.
+  int RedOnHeartRow() const {
+    int n = 0;
+    for (int x = 0; x < 300; ++x) {
+      const auto* p = reinterpret_cast<const unsigned char*>(rgb.data()) + (60 * width + x) * 3;
+      n += p[0] >= 100 && p[1] == 0 && p[2] == 0;
+    }
+    return n;
+  }
+};
+
+const std::vector<int> kMenuLines = {200, 264, 328, 392, 456};
+const std::vector<int> kPauseLines = {296, 344};
+
+// The figure is tinted 0x00F0FF: blue above 127 with green at 240/255 of it (the ammunition
+// cyan has green equal to blue). The HUD rows above y = 80 are left out.
+struct FigureSpot {
+  int pixels = 0;
+  double x = 0;
+};
+
+FigureSpot FindFigure(const Shot& shot) {
+  FigureSpot spot;
+  double sum = 0;
+  for (int y = 80; y < shot.height; ++y)
+    for (int x = 0; x < shot.width; ++x) {
+      const auto* p = reinterpret_cast<const unsigned char*>(shot.rgb.data()) + (y * shot.width + x) * 3;
+      const int expected_green = (p[2] * 240 + 127) / 255;
+      if (p[0] <= 8 && p[2] >= 128 && std::abs(p[1] - expected_green) <= 3) {
+        ++spot.pixels;
+        sum += x;
+      }
+    }
+  if (spot.pixels) spot.x = sum / spot.pixels;
+  return spot;
+}
+
+// The calls into the X library a window manager would make; loaded at run time, so the test
+// executable keeps linking only what the other suites link.
+class XLibrary {
+ public:
+  XLibrary() {
+    x11_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    xfixes_ = dlopen("libXfixes.so.3", RTLD_NOW | RTLD_LOCAL);
+    if (!x11_ || !xfixes_) return;
+    open_ = Load<decltype(&XOpenDisplay)>(x11_, "XOpenDisplay");
+    close_ = Load<decltype(&XCloseDisplay)>(x11_, "XCloseDisplay");
+    atom_ = Load<decltype(&XInternAtom)>(x11_, "XInternAtom");
+    send_ = Load<decltype(&XSendEvent)>(x11_, "XSendEvent");
+    flush_ = Load<decltype(&XFlush)>(x11_, "XFlush");
+    free_ = Load<decltype(&XFree)>(x11_, "XFree");
+    cursor_ = Load<decltype(&XFixesGetCursorImage)>(xfixes_, "XFixesGetCursorImage");
+  }
+  ~XLibrary() {
+    if (xfixes_) dlclose(xfixes_);
+    if (x11_) dlclose(x11_);
+  }
+  bool Ready() const { return open_ && close_ && atom_ && send_ && flush_ && free_ && cursor_; }
+
+  // The close box: WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager sends it.
+  bool RequestClose(const std::string& display, unsigned long window) {
+    Display* d = open_(display.c_str());
+    if (!d) return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = atom_(d, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(atom_(d, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const Status sent = send_(d, window, False, NoEventMask, &event);
+    flush_(d);
+    close_(d);
+    return sent != 0;
+  }
+
+  // Whether the pointer image the server shows now has any visible pixel; nullopt when unknown.
+  std::optional<bool> PointerVisible(const std::string& display) {
+    Display* d = open_(display.c_str());
+    if (!d) return std::nullopt;
+    std::optional<bool> visible;
+    if (XFixesCursorImage* image = cursor_(d)) {
+      visible = false;
+      for (int i = 0; i < image->width * image->height; ++i)
+        if ((image->pixels[i] >> 24) & 0xFF) visible = true;
+      free_(image);
+    }
+    close_(d);
+    return visible;
+  }
+
+ private:
+  template <class F>
+  static F Load(void* library, const char* name) {
+    return reinterpret_cast<F>(dlsym(library, name));
+  }
+
+  void* x11_ = nullptr;
+  void* xfixes_ = nullptr;
+  decltype(&XOpenDisplay) open_ = nullptr;
+  decltype(&XCloseDisplay) close_ = nullptr;
+  decltype(&XInternAtom) atom_ = nullptr;
+  decltype(&XSendEvent) send_ = nullptr;
+  decltype(&XFlush) flush_ = nullptr;
+  decltype(&XFree) free_ = nullptr;
+  decltype(&XFixesGetCursorImage) cursor_ = nullptr;
+};
+
+class DesktopPlay : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
+    // -displayfd picks a free display number and writes it once the server is ready.
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    xvfb_ = fork();
+    if (xvfb_ == 0) {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      const int null = open("/dev/null", O_WRONLY);
+      dup2(null, 1);
+      dup2(null, 2);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) {
+      WaitExit(xvfb_, 2000ms);
+      xvfb_ = 0;
+      GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
+    }
+    display_ = ":" + number;
+  }
+
+  void TearDown() override {
+    Stop(other_);
+    Stop(game_);
+    Stop(xvfb_);
+  }
+
+  // Starts `argv` with this display, in `dir`, with `env` added; output goes to dir/.output.
+  void Launch(const std::vector<std::string>& argv, const std::string& dir,
+              const std::map<std::string, std::string>& env = {}) {
+    output_ = dir + "/.output";
+    game_ = fork();
+    if (game_ == 0) {
+      setenv("DISPLAY", display_.c_str(), 1);
+      unsetenv("WAYLAND_DISPLAY");
+      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+      if (!freopen(output_.c_str(), "w", stdout) || !freopen(output_.c_str(), "a", stderr) || chdir(dir.c_str()) != 0)
+        _exit(127);
+      std::vector<char*> args;
+      for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+      args.push_back(nullptr);
+      execvp(args[0], args.data());
+      _exit(127);
+    }
+  }
+
+  // The desktop build in a fresh folder that links the repository's gfx/.
+  void StartGame() {
+    fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir_.File("gfx"));
+    Launch({STOMP_DESKTOP_EXE}, dir_.path());
+  }
+
+  std::string X(const std::string& args) { return Capture("DISPLAY=" + display_ + " " + args + " 2>/dev/null"); }
+
+  // Finds the game's window once it is mapped and gives it the keyboard focus (no window manager
+  // runs to do that); XTEST key events then go to it like typed keys.
+  void FindAndFocusWindow() {
+    ASSERT_TRUE(Eventually(
+        [&] {
+          const std::string id = X("xdotool search --onlyvisible --name '^Corvane Application$'");
+          window_ = id.substr(0, id.find('\n'));
+          if (!window_.empty()) return true;
+          if (waitpid(game_, nullptr, WNOHANG) != game_) return false;
+          game_ = 0;  // it ended before showing a window
+          return true;
+        },
+        10s));
+    ASSERT_FALSE(window_.empty()) << "no window appeared; output: " << Output();
+    Focus(window_);
+  }
+
+  void Focus(const std::string& window) { X("xdotool windowfocus --sync " + window); }
+  void Key(const std::string& name) { X("xdotool key " + name); }
+
+  Shot Screen() {
+    Shot shot;
+    const std::string info = X("xwininfo -id " + window_);
+    std::sscanf(info.c_str() + std::min(info.find("Width:"), info.size()), "Width: %d", &shot.width);
+    std::sscanf(info.c_str() + std::min(info.find("Height:"), info.size()), "Height: %d", &shot.height);
+    shot.rgb = X("import -window " + window_ + " -depth 8 rgb:-");
+    if (shot.rgb.size() != static_cast<size_t>(shot.width) * shot.height * 3) shot = Shot{};
+    return shot;
+  }
+
+  // The selected line once the screen has settled on `expected` (or the last one seen).
+  int SelectedAfterKey(const std::string& key, const std::vector<int>& ys, int expected) {
+    Key(key);
+    int seen = -1;
+    Eventually([&] { return (seen = Screen().Selected(ys)) == expected; }, 2s);
+    // A second move would come within a frame or two; give it the time to show.
+    std::this_thread::sleep_for(150ms);
+    return Screen().Selected(ys) == seen ? seen : -3;
+  }
+
+  // Starts a game from the menu and waits for the figure to be drawn.
+  void StartPlaying() {
+    ASSERT_TRUE(Eventually([&] { return Screen().Selected(kMenuLines) == 0; }, 5s)) << Output();
+    EXPECT_EQ(Screen().RedOnHeartRow(), 0) << "no hearts before the first game";
+    Key("space");
+    const auto pressed = Clock::now();
+    ASSERT_TRUE(Eventually([&] { return Screen().RedOnHeartRow() > 0; }, 2s)) << "the HUD shows no hearts";
+    // The figure takes over from its arrival effect after a second; then it is drawn.
+    std::this_thread::sleep_until(pressed + 1300ms);
+    ASSERT_TRUE(Eventually([&] { return FindFigure(Screen()).pixels > 40; }, 2s)) << "no figure appeared";
+  }
+
+  std::string Output() { return ReadFile(output_).value_or(""); }
+
+  TempDir dir_;
+  XLibrary xlib_;
+  pid_t xvfb_ = 0;
+  pid_t game_ = 0;
+  pid_t other_ = 0;
+  std::string display_;
+  std::string window_;
+  std::string output_;
+};
+
+std::string StatsBytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int v : values)
+    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((static_cast<unsigned>(v) >> (8 * i)) & 0xFF);
+  return bytes;
+}
+
+}  // namespace
+
+TEST_F(DesktopPlay, MenuFollowsRealKeysAndAHeldKeyCountsOnce) {
+  StartGame();
+  FindAndFocusWindow();
+  EXPECT_EQ(X("xdotool getwindowname " + window_), "Corvane Application\n");
+  ASSERT_TRUE(Eventually([&] { return Screen().Selected(kMenuLines) == 0; }, 5s)) << Output();
+  const Shot first = Screen();
+  EXPECT_EQ(first.width, 800);
+  EXPECT_EQ(first.height, 576);
+
+  struct Step {
+    const char* key;
+    int selected;
+  };
+  for (const Step& step : {Step{"Down", 1}, Step{"Down", 2}, Step{"Up", 1}, Step{"Up", 0}, Step{"Up", 4},
+                           Step{"Down", 0}})
+    EXPECT_EQ(SelectedAfterKey(step.key, kMenuLines, step.selected), step.selected) << "after " << step.key;
+
+  // Held for 1.5 s the server repeats the key; the game counts only the first press.
+  X("xdotool keydown Down");
+  std::this_thread::sleep_for(1500ms);
+  X("xdotool keyup Down");
+  std::this_thread::sleep_for(200ms);
+  EXPECT_EQ(Screen().Selected(kMenuLines), 1);
+
+  // The close box on the menu quits like the quit line: status 0, nothing saved.
+  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
+  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  EXPECT_EQ(WaitExit(game_, 5000ms), 0) << Output();
+  game_ = 0;
+  EXPECT_FALSE(fs::exists(dir_.File("stats.dat")));
+}
+
+TEST_F(DesktopPlay, PointerIsHiddenOverTheClientAreaOnly) {
+  if (!xlib_.Ready()) GTEST_SKIP() << "libX11 or libXfixes could not be loaded, so the pointer image is unknown";
+  StartGame();
+  FindAndFocusWindow();
+  // The window sits centred on the 1280x1024 screen: (240, 224) to (1040, 800).
+  X("xdotool mousemove 20 20");
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s)) << "outside the window";
+  X("xdotool mousemove 640 512");
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == false; }, 2s)) << "over the client area";
+  X("xdotool mousemove 1200 1000");
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s)) << "after leaving it";
+}
+
+TEST_F(DesktopPlay, SpaceStartsAGameAndEscapePausesAndContinues) {
+  StartGame();
+  FindAndFocusWindow();
+  StartPlaying();
+  Key("Escape");
+  EXPECT_TRUE(Eventually([&] { return Screen().Selected(kPauseLines) == 0; }, 2s)) << "not paused";
+  EXPECT_EQ(SelectedAfterKey("Down", kPauseLines, 1), 1);
+  EXPECT_EQ(SelectedAfterKey("Up", kPauseLines, 0), 0);
+  Key("Escape");
+  EXPECT_TRUE(Eventually([&] { return Screen().Selected(kPauseLines) == -1; }, 2s)) << "still paused";
+  EXPECT_GT(FindFigure(Screen()).pixels, 40);
+}
+
+TEST_F(DesktopPlay, LosingTheFocusReleasesAHeldKey) {
+  StartGame();
+  FindAndFocusWindow();
+  StartPlaying();
+  // Run towards the wider side of the screen, so a wall does not stop the figure at once.
+  const double start = FindFigure(Screen()).x;
+  const std::string key = start < 400 ? "Right" : "Left";
+  X("xdotool keydown " + key);
+  ASSERT_TRUE(Eventually([&] { return std::abs(FindFigure(Screen()).x - start) > 10; }, 2s)) << "the figure does not run";
+
+  // Another client's window takes the focus; the key is let go there, so the game never sees it.
+  fs::path other_output = dir_.File(".other");
+  other_ = fork();
+  if (other_ == 0) {
+    setenv("DISPLAY", display_.c_str(), 1);
+    if (!freopen(other_output.c_str(), "w", stderr)) _exit(127);
+    execlp("xmessage", "xmessage", "-geometry", "+0+0", "elsewhere", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string other_window;
+  ASSERT_TRUE(Eventually([&] { return !(other_window = X("xdotool search --onlyvisible --name '^xmessage$'")).empty(); }, 5s))
+      << "xmessage did not open a window";
+  Focus(other_window.substr(0, other_window.find('\n')));
+  X("xdotool keyup " + key);
+  Focus(window_);
+
+  std::this_thread::sleep_for(200ms);
+  const double after = FindFigure(Screen()).x;
+  std::this_thread::sleep_for(500ms);
+  EXPECT_NEAR(FindFigure(Screen()).x, after, 2.0) << "the figure keeps running after the focus came back";
+}
+
+TEST_F(DesktopPlay, CloseBoxDuringAGameSavesItAndCloses) {
+  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
+  // Bytes past the sixth number are ignored on load; a save rewrites exactly 24.
+  WriteFile(dir_.File("stats.dat"), StatsBytes({40, 5, 12, 1, 2, 3}) + "extra");
+  StartGame();
+  FindAndFocusWindow();
+  StartPlaying();
+  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  EXPECT_EQ(WaitExit(game_, 5000ms), 0) << Output();
+  game_ = 0;
+  EXPECT_EQ(X("xdotool search --name '^Corvane Application$'"), "") << "the window is still there";
+  EXPECT_EQ(ReadFile(dir_.File("stats.dat")).value_or(""), StatsBytes({40, 5, 12, 1, 2, 3}));
+}
+
+TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
+  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
+  const fs::path build = fs::path(STOMP_DESKTOP_EXE).parent_path();
+  const fs::path prefix = dir_.File("prefix");
+  const std::string install = Capture("cmake --install '" + build.string() + "' --prefix '" + prefix.string() + "' 2>&1");
+  for (const char* file : {"bin/stomp", "libexec/stomp/stomp", "share/stomp/gfx/map.dat",
+                           "share/applications/stomp.desktop", "share/icons/hicolor/64x64/apps/stomp.png"})
+    ASSERT_TRUE(fs::exists(prefix / file)) << file << " not installed:\n" << install;
+
+  // Started from an unrelated folder, through a link as a menu entry or PATH might reach it.
+  const fs::path data_home = dir_.File("data home");
+  const fs::path elsewhere = dir_.File("elsewhere");
+  fs::create_directory(elsewhere);
+  fs::create_symlink(prefix / "bin/stomp", elsewhere / "stomp-link");
+  Launch({(elsewhere / "stomp-link").string()}, elsewhere.string(), {{"XDG_DATA_HOME", data_home.string()}});
+  FindAndFocusWindow();
+  StartPlaying();
+  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  EXPECT_EQ(WaitExit(game_, 5000ms), 0) << Output();
+  game_ = 0;
+  EXPECT_EQ(fs::read_symlink(data_home / "stomp/gfx"), prefix / "share/stomp/gfx");
+  EXPECT_EQ(fs::file_size(data_home / "stomp/stats.dat"), 24u);
+  EXPECT_FALSE(fs::exists(elsewhere / "stats.dat"));
+}
