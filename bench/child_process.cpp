@@ -28,10 +28,10 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(_path, ignored);
 }
 
-ChildRun RunHeadless(const ScratchDir& dir, const std::vector<std::string>& args) {
+ChildRun RunProgram(const ScratchDir& dir, const std::string& exe, const std::vector<std::string>& args) {
   std::vector<char*> argv;
-  std::string exe = STOMP_HEADLESS_EXE;
-  argv.push_back(exe.data());
+  std::string name = exe;
+  argv.push_back(name.data());
   std::vector<std::string> copies = args;
   for (std::string& a : copies) argv.push_back(a.data());
   argv.push_back(nullptr);

@@ -1,5 +1,5 @@
-// Runs stomp-headless as the player would start it, in a scratch directory that sees the
-// repository's run-time data, and measures the run from the outside.
+// Runs stomp-headless (or another program) in a scratch directory that sees the repository's
+// run-time data, and measures the run from the outside.
 #pragma once
 
 #include <string>
@@ -25,6 +25,6 @@ class ScratchDir {
   std::string _path;
 };
 
-// Starts stomp-headless with `args` in `dir`, waits for it and reports what it measured.
+// Starts the program at `exe` with `args` in `dir`, waits for it and reports what it measured.
 // Output of the child goes to /dev/null.
-ChildRun RunHeadless(const ScratchDir& dir, const std::vector<std::string>& args);
+ChildRun RunProgram(const ScratchDir& dir, const std::string& exe, const std::vector<std::string>& args);

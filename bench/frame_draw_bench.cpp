@@ -4,6 +4,9 @@
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "bench/world.h"
 #include "engine/graphics.h"
 #include "engine/image.h"
@@ -15,6 +18,11 @@ constexpr int kQuads = 1000;
 constexpr float kHalf = 16.0f;  // the figure sheet's cells are 32 x 32, handled at their centre
 
 void FinishGl() { glFinish(); }
+
+// The repetition least disturbed by other processes on a shared machine.
+double Smallest(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
 
 // Factor 0 is the empty level: background and HUD only.
 void BM_DrawFrame(benchmark::State& state) {
@@ -35,7 +43,7 @@ void BM_DrawImageQuads(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kQuads);
 }
-BENCHMARK(BM_DrawImageQuads)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawImageQuads)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Smallest);
 
 // The same quads with the state the engine left: its texture bound, texturing and blending on.
 void BM_RawGlQuads(benchmark::State& state) {
@@ -70,7 +78,7 @@ void BM_RawGlQuads(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * kQuads);
 }
-BENCHMARK(BM_RawGlQuads)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RawGlQuads)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min", Smallest);
 
 }  // namespace
 

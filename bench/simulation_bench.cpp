@@ -84,7 +84,7 @@ void BM_SimulationSpeed(benchmark::State& state) {
                                          "--input", script};
   double seconds = 0;
   for (auto _ : state) {
-    const ChildRun run = RunHeadless(dir, args);
+    const ChildRun run = RunProgram(dir, STOMP_HEADLESS_EXE, args);
     if (run.status != 0) {
       state.SkipWithError("the scripted session did not exit with status 0");
       return;
