@@ -173,9 +173,9 @@ $(logic_row 50 "50×" "")
 $(logic_row 100 "100×" "")
 
 Growth: a least-squares fit of CPU time against N = creatures + drops (the effects grow in step)
-gives $(calc %.2f "$(value logic BM_LogicFrame BigO cpu_coefficient) / 1000") µs × N, with an RMS
-error of $(calc %.0f "$(value logic BM_LogicFrame RMS rms) * 100") %. Each of the figure's pixel
-steps queries every creature and drop, and every creature and effect is updated and drawn once.
+gives $(calc %.2f "$(value logic BM_LogicFrame BigO cpu_coefficient) / 1000") µs × N, RMS error $(calc %.0f "$(value logic BM_LogicFrame RMS rms) * 100") %.
+Each of the figure's pixel steps queries every creature and drop, and every creature and effect is
+updated and drawn once.
 
 A hundred shots fired in one frame of the typical world, then the frame played:
 $(calc %.0f "$shots_cpu") µs CPU ($(calc %.0f "$shots_wall") µs wall), $shots_effects effects alive afterwards.
