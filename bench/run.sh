@@ -189,7 +189,7 @@ thread says little here.
 
 | World | Wall µs/frame | Share of 20 ms |
 |---|---|---|
-$(draw_row 0 "empty level (background and HUD)")
+$(draw_row 0 "no creatures, drops or effects (background, figure, HUD)")
 $(draw_row 1 "typical")
 $(draw_row 10 "10×")
 $(draw_row 100 "100×")
