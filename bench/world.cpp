@@ -14,7 +14,6 @@
 #include "engine/numbers.h"
 #include "engine/platform.h"
 #include "engine/platform/headless.h"
-#include "engine/system.h"
 #include "game/creature.h"
 #include "game/drop.h"
 #include "game/effects.h"
