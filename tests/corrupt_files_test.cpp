@@ -3,6 +3,7 @@
 // saved progress changed behind it.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -146,6 +147,7 @@ TEST(CorruptFiles, UndamagedDataStartsAndPlays) {
 // A saved progress cut short keeps the stream's message and status 255, names the file, and is
 // left exactly as it was.
 TEST(CorruptFiles, ShortSavedProgressStopsNamingTheFile) {
+  GTEST_SKIP() << "known fault: the short-read message does not name stats.dat";
   if (!testing_support::HaveGfx()) GTEST_SKIP() << "no gfx/ in the repository";
   RunDir dir;
   const std::string six_bytes("\x01\0\0\0\x02\0", 6);
@@ -155,10 +157,27 @@ TEST(CorruptFiles, ShortSavedProgressStopsNamingTheFile) {
   ASSERT_EQ(outcome.lines.size(), 1u) << outcome.text;
   EXPECT_NE(outcome.lines[0].find(kShortReadMessage), std::string::npos) << outcome.text;
   EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), six_bytes);
-  if (outcome.lines[0].find("stats.dat") == std::string::npos) {
-    GTEST_SKIP() << "known fault: the short-read message does not name stats.dat (\""
-                 << outcome.lines[0] << "\")";
-  }
+  EXPECT_NE(outcome.lines[0].find("stats.dat"), std::string::npos) << outcome.text;
+}
+
+// A 244-byte sheet whose text chunk announces 2 GiB: refusing it must not first take that memory,
+// which on a smaller machine ends in the out-of-memory killer instead of a message.
+TEST(CorruptFiles, SheetAnnouncingAHugeChunkIsRefusedCheaply) {
+  GTEST_SKIP() << "known fault: a sheet announcing a 2 GiB chunk takes 2 GB of memory "
+                  "before it is refused";
+  if (!testing_support::HaveGfx()) GTEST_SKIP() << "no gfx/ in the repository";
+  RunDir dir;
+  // The fuzz input: 5 bytes of loader choices, then the PNG file.
+  const std::string input =
+      ReadFile(std::string(STOMP_SOURCE_DIR) + "/tests/fuzz/known/png/text_chunk_of_2gib.bin").value();
+  WriteFile(dir.Path("gfx/glow.png").string(), input.substr(5));
+  const Outcome outcome = dir.Run();
+  EXPECT_FALSE(outcome.HungOrSignalled()) << outcome.text;
+  ASSERT_EQ(outcome.lines.size(), 1u) << outcome.text;
+  EXPECT_NE(outcome.lines[0].find("gfx/glow.png"), std::string::npos) << outcome.text;
+  rusage children{};
+  getrusage(RUSAGE_CHILDREN, &children);  // the largest resident size of any finished run, in KiB
+  EXPECT_LE(children.ru_maxrss, 256 * 1024) << "refusing the sheet took " << children.ru_maxrss / 1024 << " MiB";
 }
 
 TEST(CorruptFiles, ZeroLength) { ExpectStartOrOneLineNamingTheFile(Damage::kZeroLength, 1); }
