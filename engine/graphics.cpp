@@ -59,8 +59,14 @@ void ForgetCurrent() {
 void CloseAtExit() { CloseGraphics(); }
 
 void ApplyTransform(TDraw2DGraphics& g) {
-  const double radians = g.tform_rot * std::numbers::pi / 180.0;
-  const double s = std::sin(radians), c = std::cos(radians);
+  // Every particle turns and then turns back to 0, so the unrotated case skips sin and cos (same
+  // values exactly).
+  double s = 0.0, c = 1.0;
+  if (g.tform_rot != 0.0f) {
+    const double radians = g.tform_rot * std::numbers::pi / 180.0;
+    s = std::sin(radians);
+    c = std::cos(radians);
+  }
   g.tform_ix = static_cast<float>(c * g.tform_scale_x);
   g.tform_iy = static_cast<float>(-s * g.tform_scale_y);
   g.tform_jx = static_cast<float>(s * g.tform_scale_x);

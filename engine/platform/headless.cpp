@@ -257,6 +257,9 @@ void SwapWindow(int /*sync*/) {
   if (s.with_gl) {
     for (const auto& [shot_frame, path] : s.options.screenshots)
       if (shot_frame == frame) Screenshot(path);
+    // A pbuffer swap does not wait for rendering; without the finish, queued frames pile up in
+    // the driver and memory grows with every frame.
+    glFinish();
     eglSwapBuffers(s.display, s.surface);
   }
   if (s.observer) s.observer(frame);
