@@ -22,7 +22,7 @@
 #include "game/globals.h"
 #include "game/level.h"
 #include "game/playstep.h"
-#include "game/screens.h"
+#include "game/startup.h"
 
 namespace {
 
@@ -145,14 +145,7 @@ void BuildWorld(const WorldSize& size, bool run_right) {
 
 void PlayFrame() {
   now += kFrameMs;
-  SetBlend(3);
-  Cls();
-  PlayStep();
-  TGx::UA();
-  TGx::DrA();
-  DrawHud();
-  MenuScreen();
-  PauseScreen();
+  DrawFrame();
 }
 
 void RunWorldFrames(benchmark::State& state, const WorldSize& size, void (*finish)()) {

@@ -90,6 +90,18 @@ void StepAnimation() {
 
 }  // namespace
 
+void DrawFrame() {
+  StepAnimation();
+  SetBlend(3);
+  Cls();
+  PlayStep();
+  TGx::UA();
+  TGx::DrA();
+  DrawHud();
+  MenuScreen();
+  PauseScreen();
+}
+
 // Called by both main() functions inside RunGuarded, which turns a start-up error into one line on
 // stderr and a non-zero status.
 void RunStomp(TDraw2DDriver* driver) {
@@ -97,15 +109,7 @@ void RunStomp(TDraw2DDriver* driver) {
   nexttick = MilliSecs();
   for (;;) {
     now = MilliSecs();
-    StepAnimation();
-    SetBlend(3);
-    Cls();
-    PlayStep();
-    TGx::UA();
-    TGx::DrA();
-    DrawHud();
-    MenuScreen();
-    PauseScreen();
+    DrawFrame();
     HandleCloseRequest();
     Flip(0);
     WaitTimer(*frametimer);
