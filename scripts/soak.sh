@@ -7,7 +7,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 frames="${1:-180000}"
-build="$root/build-asan"
+build="$root/build-robust-asan"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTOMP_SANITIZE=ON >/dev/null
 cmake --build "$build" -j2 --target stomp-headless soak_test
