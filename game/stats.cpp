@@ -41,16 +41,20 @@ std::string WriteTemp() {
 }  // namespace
 
 // Called once at start-up; a missing file leaves every value at 0. A file shorter than 24 bytes
-// raises the stream's read error, which stops the program (the file is only read).
+// stops the program with the stream's read error, named after the file (the file is only read).
 void LoadStats() {
   TStreamPtr stream = ReadStream(kStatsPath);
   if (!stream) return;
-  highscore = stream->ReadInt();
-  item = stream->ReadInt();
-  money = stream->ReadInt();
-  stock[0] = stream->ReadInt();
-  stock[1] = stream->ReadInt();
-  stock[2] = stream->ReadInt();
+  try {
+    highscore = stream->ReadInt();
+    item = stream->ReadInt();
+    money = stream->ReadInt();
+    stock[0] = stream->ReadInt();
+    stock[1] = stream->ReadInt();
+    stock[2] = stream->ReadInt();
+  } catch (const TStreamReadException& error) {
+    throw TRuntimeError(std::string(kStatsPath) + ": " + error.what() + " (shorter than 24 bytes)");
+  }
   stream->Close();
 }
 

@@ -82,8 +82,8 @@ TEST_F(StatsTest, ShortFileRaisesTheReadErrorAndStaysAsItWas) {
   try {
     LoadStats();
     FAIL() << "a 22-byte file loaded";
-  } catch (const TStreamReadException& error) {
-    EXPECT_STREQ(error.what(), "Error reading from stream");
+  } catch (const TRuntimeError& error) {
+    EXPECT_STREQ(error.what(), "stats.dat: Error reading from stream (shorter than 24 bytes)");
   }
   EXPECT_EQ(ReadFile("stats.dat"), short_file);
 }
