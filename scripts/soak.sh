@@ -7,9 +7,9 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 frames="${1:-180000}"
-build="$root/build-robust-asan"
+build="$root/build-sanitize"  # the same sanitizer build as test.sh
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTOMP_SANITIZE=ON >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DSTOMP_SANITIZE=ON -DSTOMP_BENCH=OFF >/dev/null
 cmake --build "$build" -j2 --target stomp-headless soak_test
 
 # A small quarantine: freed memory that ASan holds back would otherwise read as growth for the

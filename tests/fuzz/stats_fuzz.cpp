@@ -1,5 +1,5 @@
 // The saved progress "stats.dat": LoadStats takes the first 24 bytes as six little-endian ints or
-// raises the stream's read error for a shorter file; what it loaded saves back to the same bytes.
+// raises the read error for a shorter file; what it loaded saves back to the same bytes.
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool loaded = true;
   try {
     LoadStats();
-  } catch (const TStreamReadException&) {
+  } catch (const TRuntimeError&) {  // the read error, named after the file
     loaded = false;
   }
   if (loaded != (size >= kStatsBytes)) {
