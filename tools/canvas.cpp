@@ -5,7 +5,6 @@
 
 namespace {
 float Length(float x, float y) { return std::sqrt(x * x + y * y); }
-constexpr float kPi = 3.14159265358979f;
 }  // namespace
 
 Sdf Circle(Point c, float r) {

@@ -7,9 +7,20 @@
 
 #include "tools/png_io.h"
 
+inline constexpr float kPi = 3.14159265358979f;
+
 struct Point {
   float x = 0;
   float y = 0;
+};
+
+// A square cell whose drawing is given in sixteenths of the cell from its centre, so one design
+// serves the 16- and the 32-pixel sheets.
+struct Cell {
+  int size;
+  float U(float v) const { return v * size / 16.f; }
+  Point P(float x, float y) const { return {size / 2.f + U(x), size / 2.f + U(y)}; }
+  float Outline() const { return size >= 32 ? 1.0f : 0.7f; }
 };
 
 using Sdf = std::function<float(Point)>;

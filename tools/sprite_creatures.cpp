@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 constexpr int kCell = 64;
 constexpr Point kCentre{32, 32};
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
 constexpr float kOutline = 0.9f;
 constexpr int kCell = 32;
 

@@ -6,16 +6,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
-
-// Design coordinates are in sixteenths of the cell, centred.
-struct Cell {
-  int size;
-  float U(float v) const { return v * size / 16.f; }
-  Point P(float x, float y) const { return {size / 2.f + U(x), size / 2.f + U(y)}; }
-  float Outline() const { return size >= 32 ? 1.0f : 0.7f; }
-};
-
 RgbaImage LifePip() {
   Canvas c(16, 16);
   const Cell g{16};

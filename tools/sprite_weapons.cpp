@@ -7,15 +7,6 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265358979f;
-
-struct Cell {
-  int size;
-  float U(float v) const { return v * size / 16.f; }
-  Point P(float x, float y) const { return {size / 2.f + U(x), size / 2.f + U(y)}; }
-  float Outline() const { return size >= 32 ? 1.0f : 0.7f; }
-};
-
 // Frame k of 8: three bubbles rise through the liquid and start again at the bottom.
 RgbaImage Flask(int size, int k) {
   Canvas c(size, size);
