@@ -17,57 +17,32 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "support/headless_run.h"
+#include "support/x_server.h"
 // Last: the X headers define macros such as Bool and None that other headers use as names.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
+using testing_support::Capture;
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::StopProcess;
+using testing_support::WaitExit;
 using testing_support::WriteFile;
+using testing_support::Xvfb;
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (std::FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[4096];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
-
-// Waits up to `limit` for the child; answers its exit status (128 + signal when killed), or -1.
-int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
-  const auto deadline = Clock::now() + limit;
-  int status = 0;
-  while (Clock::now() < deadline) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::this_thread::sleep_for(10ms);
-  }
-  return -1;
-}
-
-void Stop(pid_t& pid) {
-  if (pid <= 0) return;
-  kill(pid, SIGTERM);
-  if (WaitExit(pid, 3000ms) == -1) {
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-  }
-  pid = 0;
-}
 
 // Polls `done` every 50 ms until it holds or `limit` passes; answers whether it held.
 bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
@@ -219,37 +194,14 @@ class DesktopPlay : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
-    // -displayfd picks a free display number and writes it once the server is ready.
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    xvfb_ = fork();
-    if (xvfb_ == 0) {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) {
-      WaitExit(xvfb_, 2000ms);
-      xvfb_ = 0;
-      GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
-    }
-    display_ = ":" + number;
+    xvfb_ = std::make_unique<Xvfb>();
+    if (xvfb_->display().empty()) GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
+    display_ = xvfb_->display();
   }
 
   void TearDown() override {
-    Stop(other_);
-    Stop(game_);
-    Stop(xvfb_);
+    StopProcess(other_);
+    StopProcess(game_);
   }
 
   // Starts `argv` with this display, in `dir`, with `env` added; output goes to dir/.output.
@@ -350,7 +302,7 @@ class DesktopPlay : public ::testing::Test {
 
   TempDir dir_;
   XLibrary xlib_;
-  pid_t xvfb_ = 0;
+  std::unique_ptr<Xvfb> xvfb_;
   pid_t game_ = 0;
   pid_t other_ = 0;
   std::string display_;

@@ -10,29 +10,23 @@
 #include <cstdio>
 #include <filesystem>
 #include <regex>
+#include <memory>
 #include <string>
 #include <thread>
 
 #include "support/headless_run.h"
+#include "support/x_server.h"
 
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
+using testing_support::Capture;
 using testing_support::TempDir;
+using testing_support::WaitExit;
+using testing_support::Xvfb;
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Runs a shell command and answers its stdout.
-std::string Capture(const std::string& command) {
-  std::string out;
-  if (std::FILE* pipe = popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    pclose(pipe);
-  }
-  return out;
-}
 
 pid_t Start(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
             const char* display) {
@@ -55,59 +49,19 @@ pid_t Start(const std::vector<std::string>& argv, const std::string& dir, const 
 
 bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
-// Waits up to `limit` for the child to end; answers its exit status, or -1 if it is still running.
-int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  int status = 0;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-    std::this_thread::sleep_for(10ms);
-  }
-  return -1;
-}
-
 class Desktop : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
-    // -displayfd picks a free display number and writes it to the pipe once the server is ready.
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    xvfb_ = fork();
-    if (xvfb_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-             "tcp", static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) {
-      WaitExit(xvfb_, 2000ms);
-      xvfb_ = 0;
-      GTEST_SKIP() << "Xvfb could not start";
-    }
-    display_ = ":" + number;
+    xvfb_ = std::make_unique<Xvfb>();
+    if (xvfb_->display().empty()) GTEST_SKIP() << "Xvfb could not start";
+    display_ = xvfb_->display();
   }
 
   void TearDown() override {
     if (game_ > 0) {
       kill(game_, SIGKILL);
       waitpid(game_, nullptr, 0);
-    }
-    if (xvfb_ > 0) {
-      kill(xvfb_, SIGTERM);
-      if (WaitExit(xvfb_, 5000ms) == -1) {
-        kill(xvfb_, SIGKILL);
-        waitpid(xvfb_, nullptr, 0);
-      }
     }
   }
 
@@ -131,7 +85,7 @@ class Desktop : public ::testing::Test {
   std::string Output() { return ReadFile(dir_.File(".output")).value_or(""); }
 
   TempDir dir_;
-  pid_t xvfb_ = 0;
+  std::unique_ptr<Xvfb> xvfb_;
   pid_t game_ = 0;
   std::string display_;
 };

@@ -1,0 +1,37 @@
+// Child processes and a private X server for the desktop tests.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+
+namespace testing_support {
+
+// Runs a shell command; answers its standard output.
+std::string Capture(const std::string& command);
+
+// Waits up to `limit` for the child; answers its exit status (128 + signal when killed), or -1
+// while it is still running.
+int WaitExit(pid_t pid, std::chrono::milliseconds limit);
+
+// Ends the child (SIGTERM, then SIGKILL after 3 s) and sets `pid` to 0; nothing for pid <= 0.
+void StopProcess(pid_t& pid);
+
+// An Xvfb on a free display number, stopped when this object goes. display() is empty when the
+// server could not start.
+class Xvfb {
+ public:
+  Xvfb();
+  ~Xvfb();
+  Xvfb(const Xvfb&) = delete;
+  Xvfb& operator=(const Xvfb&) = delete;
+
+  const std::string& display() const { return display_; }
+
+ private:
+  pid_t pid_ = 0;
+  std::string display_;
+};
+
+}  // namespace testing_support
