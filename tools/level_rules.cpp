@@ -1,5 +1,7 @@
 #include "tools/level_rules.h"
 
+#include <cstdlib>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -184,11 +186,99 @@ void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCe
   }
 }
 
+// The figure's reach, modelled simply: from a standing place it rises straight up its column by
+// whole rows, at most a spin jump's 91 pixels, moves sideways at the top by at most a spin jump's
+// flight and drops straight down wherever it is; walking and walking off an edge are the case of
+// no rise. It leaves out curved paths and a jump chained into a spin, which rises higher, so it
+// errs towards calling a floor out of reach; only under a low ceiling is its sideways flight generous.
+constexpr int kJumpRows = 91 / kCellSize;
+constexpr int kJumpColumns = 6;  // a spin jump's flight time at 3-4 pixels per update
+
+// Whether the figure's boxes are free with its legs in `column` and its top row at pixel y, inside the grid.
+bool FigureFits(const Level& level, int column, int y) {
+  return column >= 0 && column < kMapColumns && y >= kCellSize && y + kCellSize <= kMapRows * kCellSize &&
+         !CoversSolid(level, figboxes, column * kCellSize + spawnofs[0][0], y);
+}
+
+// The standing place (legs cell) the figure drops onto from (column, y); none when nothing stops it.
+std::optional<SpawnCell> Landing(const Level& level, int column, int y) {
+  while (!CoversSolid(level, figboxes, column * kCellSize + spawnofs[0][0], y + 1))
+    if (!FigureFits(level, column, ++y)) return std::nullopt;
+  return SpawnCell{column, y / kCellSize};
+}
+
+std::optional<SpawnCell> StandingPlace(const Level& level, SpawnCell spawn) {
+  const int y = SpawnPixel(0, spawn).row;
+  if (!Level::InGrid(spawn.column, spawn.row) || !FigureFits(level, spawn.column, y)) return std::nullopt;
+  return Landing(level, spawn.column, y);
+}
+
+// The standing places reachable from `start`, indexed like Level::cells by the legs cell.
+std::vector<bool> Reach(const Level& level, std::optional<SpawnCell> start) {
+  std::vector<bool> seen(level.cells.size(), false);
+  std::vector<SpawnCell> todo;
+  const auto visit = [&](std::optional<SpawnCell> p) {
+    if (!p || seen[p->row * kMapColumns + p->column]) return;
+    seen[p->row * kMapColumns + p->column] = true;
+    todo.push_back(*p);
+  };
+  visit(start);
+  while (!todo.empty()) {
+    const SpawnCell p = todo.back();
+    todo.pop_back();
+    const int floor_y = p.row * kCellSize;
+    for (int y = floor_y; y >= floor_y - kJumpRows * kCellSize && FigureFits(level, p.column, y); --y) {
+      if ((floor_y - y) % kCellSize != 0) continue;
+      for (int dir : {-1, 1})
+        for (int c = p.column + dir; std::abs(c - p.column) <= kJumpColumns && FigureFits(level, c, y); c += dir)
+          visit(Landing(level, c, y));
+    }
+  }
+  return seen;
+}
+
+struct FigureReach {
+  std::vector<std::optional<SpawnCell>> start;  // per figure spawn point
+  std::vector<std::vector<bool>> from;          // per figure spawn point
+  std::vector<bool> any;
+};
+
+FigureReach FindFigureReach(const Level& level) {
+  FigureReach r;
+  r.any.assign(level.cells.size(), false);
+  for (const SpawnCell& spawn : level.spawns[0]) {
+    r.start.push_back(StandingPlace(level, spawn));
+    r.from.push_back(Reach(level, r.start.back()));
+    for (std::size_t i = 0; i < r.any.size(); ++i) r.any[i] = r.any[i] || r.from.back()[i];
+  }
+  return r;
+}
+
+void CheckFigureReach(const Level& level, const FigureReach& reach, int index, const std::string& name, Problems& out) {
+  for (int j = 0; j < static_cast<int>(reach.start.size()); ++j) {
+    const auto& to = reach.start[j];
+    if (j != index && to && !reach.from[index][to->row * kMapColumns + to->column])
+      out.Add(name + ": the figure cannot get from here to the floor of " + PointName(0, j, level.spawns[0][j]));
+  }
+}
+
+// The walker paces the stretch of its row that has ground below; the figure must stand somewhere on it.
+void CheckWalkerReached(const Level& level, const FigureReach& reach, const std::string& name, SpawnCell cell,
+                        Problems& out) {
+  for (int dir : {-1, 1})
+    for (int c = cell.column; Level::InGrid(c, cell.row + 1) && level.Cell(c, cell.row) != kSolidCell &&
+                              level.Cell(c, cell.row + 1) == kSolidCell;
+         c += dir)
+      if (reach.any[cell.row * kMapColumns + c]) return;
+  out.Add(name + ": the figure cannot reach the walker's floor (row " + std::to_string(cell.row + 1) + ")");
+}
+
 }  // namespace
 
 std::vector<std::string> CheckLevel(const Level& level) {
   Problems out;
   CheckHudBand(level, out);
+  const FigureReach reach = FindFigureReach(level);
   for (int group = 0; group < kSpawnGroups; ++group) {
     const auto& points = level.spawns[group];
     if (static_cast<int>(points.size()) < kMinSpawnsPerGroup)
@@ -211,8 +301,14 @@ std::vector<std::string> CheckLevel(const Level& level) {
         continue;
       }
       switch (group) {
-        case 0: CheckFigure(level, name, p, out); break;
-        case 1: case 4: CheckWalker(level, group, name, p, out); break;
+        case 0:
+          CheckFigure(level, name, p, out);
+          CheckFigureReach(level, reach, i, name, out);
+          break;
+        case 1: case 4:
+          CheckWalker(level, group, name, p, out);
+          CheckWalkerReached(level, reach, name, cell, out);
+          break;
         case 2: case 5: CheckMover(level, group, name, p, out); break;
         default: CheckCrawler(level, group, name, p, out); break;
       }
