@@ -105,8 +105,8 @@ TEST(LevelRules, EachBrokenRuleIsReported) {
       {"mover_no_ceiling.txt", "group 2 point 1 (cell 26,20): the vertical mover's shaft has no ceiling"},
       {"crawler_in_air.txt", "the crawler touches no solid block"},
       {"crawler_pierces.txt", "the crawler crawls into a solid cell"},
-      {"unreachable_floor.txt", "(cell 5,34): the figure cannot get from here to the floor of group 0 point 0"},
-      {"walker_unreachable.txt", "group 1 point 0 (cell 47,23): the figure cannot reach the walker's floor"},
+      {"unreachable_floor.txt", "(cell 5,34): one jump of at most 91 px at a time does not take the figure from here to the floor of group 0 point 0"},
+      {"walker_unreachable.txt", "group 1 point 0 (cell 47,23): one jump of at most 91 px at a time does not take the figure to the walker's floor"},
   };
   for (const auto& c : cases) {
     const auto problems = CheckLevel(FixtureLevel(c.fixture));

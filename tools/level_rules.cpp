@@ -258,7 +258,7 @@ void CheckFigureReach(const Level& level, const FigureReach& reach, int index, c
   for (int j = 0; j < static_cast<int>(reach.start.size()); ++j) {
     const auto& to = reach.start[j];
     if (j != index && to && !reach.from[index][to->row * kMapColumns + to->column])
-      out.Add(name + ": the figure cannot get from here to the floor of " + PointName(0, j, level.spawns[0][j]));
+      out.Add(name + ": one jump of at most 91 px at a time does not take the figure from here to the floor of " + PointName(0, j, level.spawns[0][j]));
   }
 }
 
@@ -270,7 +270,7 @@ void CheckWalkerReached(const Level& level, const FigureReach& reach, const std:
                               level.Cell(c, cell.row + 1) == kSolidCell;
          c += dir)
       if (reach.any[cell.row * kMapColumns + c]) return;
-  out.Add(name + ": the figure cannot reach the walker's floor (row " + std::to_string(cell.row + 1) + ")");
+  out.Add(name + ": one jump of at most 91 px at a time does not take the figure to the walker's floor (row " + std::to_string(cell.row + 1) + ")");
 }
 
 }  // namespace
