@@ -4,9 +4,12 @@
 set -euo pipefail
 
 packages=(build-essential cmake pkg-config libsdl2-dev libpng-dev zlib1g-dev libgl1-mesa-dev
-          libegl-dev libegl-mesa0 libgl1-mesa-dri libgtest-dev googletest libbenchmark-dev)
+          libegl-dev libegl-mesa0 libgl1-mesa-dri)
 if [ "${1:-play}" = test ]; then
-  packages+=(libfreetype-dev fonts-dejavu-core xvfb xdotool imagemagick x11-utils clang)
+  # Tests, benchmarks, the data generators (FreeType, the font), the desktop tests (X server,
+  # XTEST keys, screenshots, Xlib and XFixes headers) and the fuzzers (clang's libFuzzer).
+  packages+=(libgtest-dev googletest libbenchmark-dev libfreetype-dev fonts-dejavu-core xvfb xdotool
+             imagemagick x11-utils libx11-dev libxfixes-dev clang)
 fi
 
 missing=()
