@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bash "$root/scripts/deps.sh" play
-cmake -S "$root" -B "$root/build-play" -DCMAKE_BUILD_TYPE=Release -DSTOMP_TESTS=OFF -DSTOMP_BENCH=OFF >/dev/null
+cmake -S "$root" -B "$root/build-play" -DCMAKE_BUILD_TYPE=Release -DSTOMP_TESTS=OFF -DSTOMP_BENCH=OFF -DSTOMP_TOOLS=OFF >/dev/null
 cmake --build "$root/build-play" -j"$(nproc)" --target stomp
 cmake --install "$root/build-play" --prefix "$root/build-play/prefix" >/dev/null
 exec "$root/build-play/prefix/bin/stomp" "$@"
