@@ -180,7 +180,9 @@ void PauseScreen() {
       EndGame();
     }
   }
-  if (KeyHit(kKeyEscape)) gamestate = kPlaying;
+  // Escape continues the game; after "end game" in the same frame it is only consumed, so it
+  // neither resumes the ended game nor quits from the menu in the next frame.
+  if (KeyHit(kKeyEscape) && gamestate == kPaused) gamestate = kPlaying;
 
   // The frozen world, drawn over the effects and the HUD.
   SetCol(kWhite);

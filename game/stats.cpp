@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "engine/stream.h"
@@ -40,11 +41,21 @@ std::string WriteTemp() {
 
 }  // namespace
 
-// Called once at start-up; a missing file leaves every value at 0. A file shorter than 24 bytes
+// Called once at start-up; a missing file leaves every value at 0, an unreadable one stops it. A file shorter than 24 bytes
 // stops the program with the stream's read error, named after the file (the file is only read).
 void LoadStats() {
   TStreamPtr stream = ReadStream(kStatsPath);
-  if (!stream) return;
+  if (!stream) {
+    // Only a missing file means no progress yet: one that exists but cannot be read would be
+    // replaced by the next save, so start-up stops instead. A folder in its place is left to the
+    // save, which cannot replace it and says so.
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(kStatsPath, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+      throw TRuntimeError(std::string(kStatsPath) + ": exists but cannot be read");
+    }
+    return;
+  }
   try {
     highscore = stream->ReadInt();
     item = stream->ReadInt();

@@ -94,6 +94,20 @@ TEST_F(ShellE2eTest, EndGameFromThePauseScreenSavesTheExactBytes) {
   EXPECT_EQ(run.stats, expected);
 }
 
+// Space on "end game" and escape in the same frame: the game ends and is saved once; escape
+// neither resumes it nor quits from the menu afterwards.
+TEST_F(ShellE2eTest, EscapeWithEndGameInOneFrameLeavesTheGameEnded) {
+  const std::string script = "3 space tap\n10 escape tap\n12 down tap\n14 space tap\n14 escape tap\n";
+  RunResult run = RunGame(30, script, Stats(0, 0, 0, 0, 0, 0));
+  ASSERT_EQ(run.status, 0) << run.stderr_text;
+  ASSERT_EQ(run.trace.size(), 30u) << run.trace_error << ": escape quit from the menu";
+  EXPECT_EQ(run.trace[13]["gamestate"].Int(), 2);
+  EXPECT_EQ(run.trace[14]["gamestate"].Int(), 0);
+  EXPECT_EQ(run.trace[29]["gamestate"].Int(), 0);
+  EXPECT_EQ(run.trace[29]["health"].Int(), 0);
+  EXPECT_EQ(run.stats, Stats(0, 0, 0, 0, 0, 0));
+}
+
 TEST_F(ShellE2eTest, ClosingTheWindowSavesOnlyAGameInProgress) {
   RunResult in_game = RunGame(40, "3 down tap\n4 space tap\n5 up tap\n6 space tap\n12 close\n",
                           Stats(0, 0, 10, 0, 0, 0));

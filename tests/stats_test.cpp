@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "engine/stream.h"
@@ -86,6 +88,22 @@ TEST_F(StatsTest, ShortFileRaisesTheReadErrorAndStaysAsItWas) {
     EXPECT_STREQ(error.what(), "stats.dat: Error reading from stream (shorter than 24 bytes)");
   }
   EXPECT_EQ(ReadFile("stats.dat"), short_file);
+}
+
+// A file that is there but cannot be opened (here: too large for the stream's int positions) must
+// not be taken for a missing one, or the next save would replace the progress in it.
+TEST_F(StatsTest, UnreadableFileStopsStartUpAndStaysAsItWas) {
+  constexpr std::uintmax_t kTooLarge = std::uintmax_t{3} << 30;
+  { std::ofstream("stats.dat") << Bytes({7, 0, 0, 0, 0, 0}); }
+  std::filesystem::resize_file("stats.dat", kTooLarge);  // sparse: no real disk space
+  try {
+    LoadStats();
+    FAIL() << "an unreadable file was taken for no progress";
+  } catch (const TRuntimeError& error) {
+    EXPECT_STREQ(error.what(), "stats.dat: exists but cannot be read");
+  }
+  EXPECT_EQ(std::filesystem::file_size("stats.dat"), kTooLarge);
+  EXPECT_EQ(highscore, 0);
 }
 
 // A save that cannot complete says so in one line, leaves what was there and lets the game go on.
