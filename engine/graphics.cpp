@@ -153,6 +153,7 @@ void TDrawStateCache::SetColor(int red, int green, int blue) {
 }
 
 void TDrawStateCache::SetAlpha(float alpha) {
+  if (!(alpha >= 0.0f)) alpha = 0.0f;  // NaN too: converting it to a byte would be undefined
   color[3] = static_cast<uint8_t>(std::clamp(alpha, 0.0f, 1.0f) * 255.0f);
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "engine/graphics.h"
 #include "engine/stream.h"
@@ -99,6 +100,9 @@ TEST_F(Drawing, ColourAndAlphaClampButTheContextKeepsWhatWasSet) {
     EXPECT_EQ(TDraw2DGraphics::Current()->color_alpha, c.alpha);
     EXPECT_EQ(TDraw2DGraphics::Current()->color_red, c.r);
   }
+  SetAlpha(std::numeric_limits<float>::quiet_NaN());
+  DrawRect(0, 0, 1, 1);
+  EXPECT_EQ(rec.quads.back().alpha, 0) << "a NaN alpha draws transparent";
 }
 
 TEST_F(Drawing, RectanglesTurnAndScaleAboutTheirTopLeftCorner) {

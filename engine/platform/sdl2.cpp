@@ -16,7 +16,10 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <time.h>
+
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string_view>
@@ -310,7 +313,14 @@ void WaitEvent() {
   }
 }
 
-int Millisecs() { return static_cast<int>(SDL_GetTicks()); }
+// Milliseconds since the system started, not since SDL did: the game seeds its random generator
+// from this clock right after start-up, and SDL's own ticks would be 0 there at every launch.
+int Millisecs() {
+  timespec t{};
+  clock_gettime(CLOCK_BOOTTIME, &t);
+  const uint64_t ms = uint64_t(t.tv_sec) * 1000u + uint64_t(t.tv_nsec) / 1000000u;
+  return static_cast<int>(static_cast<uint32_t>(ms));  // wraps like a 32-bit millisecond counter
+}
 
 int StartTimer(int period_ms) {
   State& s = S();
