@@ -17,15 +17,8 @@
 
 namespace {
 
-class CreatureTest : public ::testing::Test {
+class CreatureTest : public WorldTest {
  protected:
-  void SetUp() override {
-    ResetGlobals();
-    SetGraphicsDriver(NullDraw2DDriver());
-    ASSERT_TRUE(Graphics(800, 576));
-    UseBlankSheets();
-  }
-  void TearDown() override { ResetGlobals(); }
 
   static void Solid(int c0, int c1, int r0, int r1) {
     for (int c = c0; c <= c1; ++c)

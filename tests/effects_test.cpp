@@ -14,16 +14,12 @@
 
 namespace {
 
-class EffectsTest : public ::testing::Test {
+class EffectsTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    SetGraphicsDriver(NullDraw2DDriver());
-    ASSERT_TRUE(Graphics(800, 576));
-    UseBlankSheets();
+    WorldTest::SetUp();
     now = 1000;
   }
-  void TearDown() override { ResetGlobals(); }
 
   template <class T>
   static T& Only() {

@@ -15,19 +15,15 @@
 
 namespace {
 
-class ItemsTest : public ::testing::Test {
+class ItemsTest : public WorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    SetGraphicsDriver(NullDraw2DDriver());
-    ASSERT_TRUE(Graphics(800, 576));
-    UseBlankSheets();
+    WorldTest::SetUp();
     now = 5000;
     fig = std::make_shared<TFig>();
     fig->x = 200;
     fig->y = 300;
   }
-  void TearDown() override { ResetGlobals(); }
 
   // The x of every shot trail particle, in order.
   static std::vector<float> Trail() {

@@ -1,5 +1,6 @@
 #include "support/world_fixture.h"
 
+#include "engine/graphics.h"
 #include "engine/image.h"
 #include "game/creature.h"
 #include "game/globals.h"
@@ -26,3 +27,12 @@ std::shared_ptr<TCr> AddActiveCreature(int kind, int x, int y, int dir) {
   creatures.AddLast(c);
   return c;
 }
+
+void WorldTest::SetUp() {
+  ResetGlobals();
+  SetGraphicsDriver(NullDraw2DDriver());
+  ASSERT_TRUE(Graphics(800, 576));
+  UseBlankSheets();
+}
+
+void WorldTest::TearDown() { ResetGlobals(); }
