@@ -5,7 +5,6 @@
 #include <set>
 #include <utility>
 
-#include "engine/graphics.h"
 #include "engine/image.h"
 #include "engine/list.h"
 #include "game/collision.h"
@@ -19,7 +18,6 @@ namespace {
 
 class CreatureTest : public WorldTest {
  protected:
-
   static void Solid(int c0, int c1, int r0, int r1) {
     for (int c = c0; c <= c1; ++c)
       for (int r = r0; r <= r1; ++r) map[c][r] = 1;

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/graphics.h"
 #include "engine/image.h"
 #include "engine/list.h"
 #include "game/creature.h"
