@@ -54,6 +54,13 @@ class JsonWriter {
     Separate();
     _out += "null";
   }
+  void Key(const char* key) {
+    Separate();
+    _out += '"';
+    _out += key;
+    _out += "\":";
+    _after_key = true;
+  }
   std::string Take() { return std::move(_out); }
 
  private:
@@ -66,72 +73,54 @@ class JsonWriter {
     if (!_first) _out += ',';
     _first = false;
   }
-  void Key(const char* key) {
-    Separate();
-    _out += '"';
-    _out += key;
-    _out += "\":";
-    _after_key = true;
-  }
 
   std::string _out;
   bool _first = true;
   bool _after_key = false;
 };
 
+// The int fields each actor's trace object holds, in order, by name.
+template <class T>
+struct IntField {
+  const char* key;
+  int T::*member;
+};
+
+constexpr IntField<TFig> kFigureFields[] = {
+    {"x", &TFig::x},     {"y", &TFig::y},     {"dx", &TFig::dx}, {"dy", &TFig::dy},
+    {"cll", &TFig::cll}, {"dir", &TFig::dir}, {"fr", &TFig::fr}, {"tm", &TFig::tm},
+    {"act", &TFig::act}, {"_h", &TFig::_h},   {"og", &TFig::og},
+};
+constexpr IntField<TCr> kCreatureFields[] = {
+    {"cl", &TCr::cl}, {"act", &TCr::act}, {"_h", &TCr::_h},   {"hl", &TCr::hl},   {"x", &TCr::x},
+    {"y", &TCr::y},   {"tm", &TCr::tm},   {"dir", &TCr::dir}, {"rot", &TCr::rot}, {"fr", &TCr::fr},
+};
+constexpr IntField<TDrp> kDropFields[] = {
+    {"cl", &TDrp::cl}, {"tm", &TDrp::tm}, {"x", &TDrp::x},   {"y", &TDrp::y},
+    {"dx", &TDrp::dx}, {"dy", &TDrp::dy}, {"fr", &TDrp::fr},
+};
+
+template <class T, size_t N>
+void WriteObject(JsonWriter& json, const T& object, const IntField<T> (&fields)[N]) {
+  json.Open('{');
+  for (const IntField<T>& field : fields) json.Int(field.key, object.*field.member);
+  json.Close('}');
+}
+
+template <class T, size_t N>
+void WriteList(JsonWriter& json, const char* key, const TList<T>& list, const IntField<T> (&fields)[N]) {
+  json.Begin(key, '[');
+  list.ForEach([&](const T& object) { WriteObject(json, object, fields); });
+  json.Close(']');
+}
+
 void WriteFigure(JsonWriter& json) {
   if (!fig) {
     json.Null("fig");
     return;
   }
-  json.Begin("fig", '{');
-  json.Int("x", fig->x);
-  json.Int("y", fig->y);
-  json.Int("dx", fig->dx);
-  json.Int("dy", fig->dy);
-  json.Int("cll", fig->cll);
-  json.Int("dir", fig->dir);
-  json.Int("fr", fig->fr);
-  json.Int("tm", fig->tm);
-  json.Int("act", fig->act);
-  json.Int("_h", fig->_h);
-  json.Int("og", fig->og);
-  json.Close('}');
-}
-
-void WriteCreatures(JsonWriter& json) {
-  json.Begin("creatures", '[');
-  creatures.ForEach([&json](const TCr& c) {
-    json.Open('{');
-    json.Int("cl", c.cl);
-    json.Int("act", c.act);
-    json.Int("_h", c._h);
-    json.Int("hl", c.hl);
-    json.Int("x", c.x);
-    json.Int("y", c.y);
-    json.Int("tm", c.tm);
-    json.Int("dir", c.dir);
-    json.Int("rot", c.rot);
-    json.Int("fr", c.fr);
-    json.Close('}');
-  });
-  json.Close(']');
-}
-
-void WriteDrops(JsonWriter& json) {
-  json.Begin("drops", '[');
-  drops.ForEach([&json](const TDrp& d) {
-    json.Open('{');
-    json.Int("cl", d.cl);
-    json.Int("tm", d.tm);
-    json.Int("x", d.x);
-    json.Int("y", d.y);
-    json.Int("dx", d.dx);
-    json.Int("dy", d.dy);
-    json.Int("fr", d.fr);
-    json.Close('}');
-  });
-  json.Close(']');
+  json.Key("fig");
+  WriteObject(json, *fig, kFigureFields);
 }
 
 void WriteEffects(JsonWriter& json) {
@@ -173,8 +162,8 @@ std::string TraceLine(int frame) {
   json.Int("anim16", anim16);
   json.Int("anim8", anim8);
   WriteFigure(json);
-  WriteCreatures(json);
-  WriteDrops(json);
+  WriteList(json, "creatures", creatures, kCreatureFields);
+  WriteList(json, "drops", drops, kDropFields);
   WriteEffects(json);
   json.Close('}');
   return json.Take();
