@@ -64,7 +64,8 @@ void StartUp(TDraw2DDriver* driver) {
   SeedRnd(MilliSecs());
   SetGraphicsDriver(driver, 2);
   if (!Graphics(800, 576, 0, 60, 0)) {
-    throw TRuntimeError("stomp: cannot open an 800x576 window with an OpenGL context");
+    throw TRuntimeError("stomp: cannot open an 800x576 window with an OpenGL context: " +
+                        GraphicsError());
   }
   HideMouse();
   LoadMap();
