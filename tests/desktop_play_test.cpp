@@ -5,14 +5,12 @@
 // Each case starts its own Xvfb on a free display, so cases can run in parallel.
 #include <gtest/gtest.h>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -33,6 +31,7 @@ using testing_support::Capture;
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
 using testing_support::TempDir;
+using testing_support::StartProcess;
 using testing_support::StopProcess;
 using testing_support::WaitExit;
 using testing_support::WriteFile;
@@ -214,20 +213,10 @@ class DesktopPlay : public ::testing::Test {
     WriteFile(suppressions, "leak:libdbus-1.so\n");
     std::string lsan = "suppressions=" + suppressions;
     if (const char* given = std::getenv("LSAN_OPTIONS")) lsan = std::string(given) + ":" + lsan;
-    game_ = fork();
-    if (game_ == 0) {
-      setenv("LSAN_OPTIONS", lsan.c_str(), 1);
-      setenv("DISPLAY", display_.c_str(), 1);
-      unsetenv("WAYLAND_DISPLAY");
-      for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-      if (!freopen(output_.c_str(), "w", stdout) || !freopen(output_.c_str(), "a", stderr) || chdir(dir.c_str()) != 0)
-        _exit(127);
-      std::vector<char*> args;
-      for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-      args.push_back(nullptr);
-      execvp(args[0], args.data());
-      _exit(127);
-    }
+    std::map<std::string, std::optional<std::string>> all = {
+        {"LSAN_OPTIONS", lsan}, {"DISPLAY", display_}, {"WAYLAND_DISPLAY", std::nullopt}};
+    for (const auto& [name, value] : env) all[name] = value;
+    game_ = StartProcess(argv, dir, output_, all);
   }
 
   // The desktop build in a fresh folder that links the repository's gfx/.
@@ -395,13 +384,8 @@ TEST_F(DesktopPlay, LosingTheFocusReleasesAHeldKey) {
 
   // Another client's window takes the focus; the key is let go there, so the game never sees it.
   fs::path other_output = dir_.File(".other");
-  other_ = fork();
-  if (other_ == 0) {
-    setenv("DISPLAY", display_.c_str(), 1);
-    if (!freopen(other_output.c_str(), "w", stderr)) _exit(127);
-    execlp("xmessage", "xmessage", "-geometry", "+0+0", "elsewhere", static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  other_ = StartProcess({"xmessage", "-geometry", "+0+0", "elsewhere"}, dir_.path(), other_output.string(),
+                        {{"DISPLAY", display_}});
   std::string other_window;
   ASSERT_TRUE(Eventually([&] { return !(other_window = X("xdotool search --onlyvisible --name '^xmessage$'")).empty(); }, 5s))
       << "xmessage did not open a window";

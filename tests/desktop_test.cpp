@@ -2,15 +2,14 @@
 // up until the process is ended. Each case starts its own Xvfb.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -19,6 +18,7 @@
 
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
+using testing_support::StartProcess;
 using testing_support::Capture;
 using testing_support::TempDir;
 using testing_support::WaitExit;
@@ -27,25 +27,6 @@ using testing_support::Xvfb;
 namespace {
 
 using namespace std::chrono_literals;
-
-pid_t Start(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
-            const char* display) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    if (display) setenv("DISPLAY", display, 1);
-    else unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
-    if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr) ||
-        chdir(dir.c_str()) != 0)
-      _exit(127);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
 
 bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
@@ -68,7 +49,10 @@ class Desktop : public ::testing::Test {
   void StartGame(const char* display) {
     std::filesystem::create_directory_symlink(std::filesystem::path(STOMP_SOURCE_DIR) / "gfx",
                                               dir_.File("gfx"));
-    game_ = Start({STOMP_DESKTOP_EXE}, dir_.path(), dir_.File(".output"), display);
+    std::optional<std::string> shown;
+    if (display) shown = display;
+    game_ = StartProcess({STOMP_DESKTOP_EXE}, dir_.path(), dir_.File(".output"),
+                         {{"DISPLAY", shown}, {"WAYLAND_DISPLAY", std::nullopt}});
   }
 
   // The game's window id, once it is mapped (up to a few seconds under software GL).

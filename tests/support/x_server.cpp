@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 namespace testing_support {
@@ -20,6 +21,24 @@ std::string Capture(const std::string& command) {
     pclose(pipe);
   }
   return out;
+}
+
+pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
+                   const std::map<std::string, std::optional<std::string>>& env) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  for (const auto& [name, value] : env) {
+    if (value) setenv(name.c_str(), value->c_str(), 1);
+    else unsetenv(name.c_str());
+  }
+  if (!freopen(output.c_str(), "w", stdout) || !freopen(output.c_str(), "a", stderr) ||
+      chdir(dir.c_str()) != 0)
+    _exit(127);
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
 }
 
 int WaitExit(pid_t pid, std::chrono::milliseconds limit) {
