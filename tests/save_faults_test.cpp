@@ -6,12 +6,9 @@
 // even when a test dies half-way.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -21,15 +18,17 @@
 #include <random>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/headless_run.h"
+#include "support/process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::FinishProcess;
 using testing_support::ReadFile;
+using testing_support::StartProcess;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
@@ -98,33 +97,15 @@ void PrepareGameDir(const TempDir& dir, const std::string& script) {
 // read-only or full).
 class Game {
  public:
-  Game(const TempDir& dir, const std::string& output, int frames) {
-    const std::string frame_count = std::to_string(frames);
-    std::vector<const char*> argv = {STOMP_HEADLESS_EXE, "--driver", "null", "--frames",
-                                     frame_count.c_str(), "--input", "input.txt", nullptr};
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
-      dup2(fd, 1);
-      dup2(fd, 2);
-      execv(argv[0], const_cast<char**>(argv.data()));
-      _exit(127);
-    }
-  }
+  Game(const TempDir& dir, const std::string& output, int frames)
+      : pid_(StartProcess({STOMP_HEADLESS_EXE, "--driver", "null", "--frames", std::to_string(frames),
+                           "--input", "input.txt"},
+                          dir.path(), output)) {}
   // Waits for the end, killing the game after `timeout_ms`; the status as a shell reports it.
-  int Finish(int timeout_ms) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    int status = 0;
-    while (waitpid(pid_, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) kill(pid_, SIGKILL);
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
+  int Finish(int timeout_ms) { return FinishProcess(pid_, std::chrono::milliseconds(timeout_ms)); }
 
  private:
-  pid_t pid_ = -1;
+  pid_t pid_;
 };
 
 std::vector<std::string> Lines(const std::string& text) {

@@ -1,10 +1,5 @@
 #include "support/headless_run.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -12,7 +7,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
+
+#include "support/process.h"
 
 namespace testing_support {
 
@@ -50,47 +46,6 @@ bool HaveGfx() { return fs::is_directory(fs::path(STOMP_SOURCE_DIR) / "gfx"); }
 
 namespace {
 
-// Starts the executable in `dir` with stdout and stderr going to `output`; returns the pid.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& output) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid = fork();
-  if (pid < 0) throw std::runtime_error("fork failed");
-  if (pid == 0) {
-    int fd = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int null_in = open("/dev/null", O_RDONLY);
-    if (fd < 0 || null_in < 0 || chdir(dir.c_str()) != 0) _exit(127);
-    dup2(null_in, 0);
-    dup2(fd, 1);
-    dup2(fd, 2);
-    execv(args[0], args.data());
-    _exit(127);
-  }
-  return pid;
-}
-
-// Waits for the child; kills it after `timeout_ms`. Answers the status as a shell would.
-int Reap(pid_t pid, int timeout_ms, bool& timed_out) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  int status = 0;
-  for (;;) {
-    pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) break;
-    if (done < 0) throw std::runtime_error("waitpid failed");
-    if (std::chrono::steady_clock::now() > deadline) {
-      timed_out = true;
-      kill(pid, SIGKILL);
-      waitpid(pid, &status, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  if (WIFEXITED(status)) return WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-  return -1;
-}
-
 void ReadTrace(const std::string& path, RunResult& result) {
   std::ifstream in(path);
   std::string line;
@@ -125,7 +80,8 @@ RunResult RunHeadless(const RunOptions& options) {
   argv.insert(argv.end(), options.args.begin(), options.args.end());
 
   std::string output = dir.File(".output");
-  result.status = Reap(Spawn(argv, dir.path(), output), options.timeout_ms, result.timed_out);
+  result.status = FinishProcess(StartProcess(argv, dir.path(), output),
+                                std::chrono::milliseconds(options.timeout_ms), &result.timed_out);
   result.stderr_text = ReadFile(output).value_or("");
   if (options.trace) ReadTrace(dir.File("trace.jsonl"), result);
   result.stats = ReadFile(dir.File("stats.dat"));
