@@ -28,7 +28,8 @@ ScratchDir::~ScratchDir() {
   std::filesystem::remove_all(_path, ignored);
 }
 
-ChildRun RunProgram(const ScratchDir& dir, const std::string& exe, const std::vector<std::string>& args) {
+ChildRun RunProgram(const ScratchDir& dir, const std::string& exe,
+                    const std::vector<std::string>& args) {
   std::vector<char*> argv;
   std::string name = exe;
   argv.push_back(name.data());

@@ -27,4 +27,5 @@ class ScratchDir {
 
 // Starts the program at `exe` with `args` in `dir`, waits for it and reports what it measured.
 // Output of the child goes to /dev/null.
-ChildRun RunProgram(const ScratchDir& dir, const std::string& exe, const std::vector<std::string>& args);
+ChildRun RunProgram(const ScratchDir& dir, const std::string& exe,
+                    const std::vector<std::string>& args);

@@ -2,8 +2,8 @@
 // desktop): ticks per second as counted by WaitTimer on the main thread, and how far frame starts
 // stray from the ideal 20 ms grid. A frame does what the game's idle frame does: poll, clear,
 // present without sync, wait for the timer.
-#include <benchmark/benchmark.h>
 #include <GL/gl.h>
+#include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
@@ -48,7 +48,8 @@ void BM_DesktopTimer(benchmark::State& state) {
     double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
     state.SetIterationTime(elapsed);
     state.counters["ticks_per_s"] = timer->Ticks() / elapsed;
-    state.counters["frames_per_s"] = starts.size() / (std::chrono::duration<double>(Clock::now() - grid).count());
+    state.counters["frames_per_s"] =
+        starts.size() / (std::chrono::duration<double>(Clock::now() - grid).count());
     // Interval spread: min and max time between frame starts. Drift: the worst distance of
     // frame k's start from k * 20 ms, and that distance at the end of the minute.
     double min_gap = 1e9, max_gap = 0, worst = 0;
@@ -56,11 +57,13 @@ void BM_DesktopTimer(benchmark::State& state) {
       min_gap = std::min(min_gap, starts[k] - starts[k - 1]);
       max_gap = std::max(max_gap, starts[k] - starts[k - 1]);
     }
-    for (size_t k = 0; k < starts.size(); ++k) worst = std::max(worst, std::abs(starts[k] - 20.0 * k));
+    for (size_t k = 0; k < starts.size(); ++k)
+      worst = std::max(worst, std::abs(starts[k] - 20.0 * k));
     state.counters["gap_min_ms"] = min_gap;
     state.counters["gap_max_ms"] = max_gap;
     state.counters["offgrid_max_ms"] = worst;
-    state.counters["offgrid_end_ms"] = starts.empty() ? 0 : starts.back() - 20.0 * (starts.size() - 1);
+    state.counters["offgrid_end_ms"] =
+        starts.empty() ? 0 : starts.back() - 20.0 * (starts.size() - 1);
     timer->Stop();
   }
   platform::CloseWindow();

@@ -28,7 +28,13 @@ double Smallest(const std::vector<double>& values) {
 void BM_DrawFrame(benchmark::State& state) {
   RunWorldFrames(state, ScaledWorld(state.range(0)), FinishGl);
 }
-BENCHMARK(BM_DrawFrame)->ArgName("factor")->Arg(0)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DrawFrame)
+    ->ArgName("factor")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Unit(benchmark::kMicrosecond);
 
 // Quad centres spread over the window, every quad fully inside it.
 float QuadX(int i) { return 32.0f + static_cast<float>((i * 37) % 736); }

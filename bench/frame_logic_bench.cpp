@@ -12,7 +12,13 @@ namespace {
 void BM_LogicFrame(benchmark::State& state) { RunWorldFrames(state, ScaledWorld(state.range(0))); }
 BENCHMARK(BM_LogicFrame)
     ->ArgName("factor")
-    ->Arg(1)->Arg(2)->Arg(5)->Arg(10)->Arg(20)->Arg(50)->Arg(100)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(5)
+    ->Arg(10)
+    ->Arg(20)
+    ->Arg(50)
+    ->Arg(100)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 

@@ -51,8 +51,9 @@ struct SessionCheck {
 // Replays the session once with a trace on a pipe, to show that the timed runs play all their
 // frames and whole games, not only the menu (the runs are exactly repeatable).
 SessionCheck CheckSession(const ScratchDir& dir, const std::string& script) {
-  const std::string command = "cd '" + dir.path() + "' && '" STOMP_HEADLESS_EXE "' --driver null --frames " +
-                              std::to_string(kFrames) + " --input '" + script + "' --trace /dev/stdout";
+  const std::string command =
+      "cd '" + dir.path() + "' && '" STOMP_HEADLESS_EXE "' --driver null --frames " +
+      std::to_string(kFrames) + " --input '" + script + "' --trace /dev/stdout";
   SessionCheck check;
   std::FILE* trace = popen(command.c_str(), "r");
   if (!trace) return check;
@@ -82,7 +83,7 @@ void BM_SimulationSpeed(benchmark::State& state) {
     return;
   }
   const std::vector<std::string> args = {"--driver", "null", "--frames", std::to_string(kFrames),
-                                         "--input", script};
+                                         "--input",  script};
   double seconds = 0;
   for (auto _ : state) {
     const ChildRun run = RunProgram(dir, STOMP_HEADLESS_EXE, args);

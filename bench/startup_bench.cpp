@@ -11,7 +11,8 @@
 
 namespace {
 
-void MeasureRuns(benchmark::State& state, const std::string& exe, const std::vector<std::string>& args) {
+void MeasureRuns(benchmark::State& state, const std::string& exe,
+                 const std::vector<std::string>& args) {
   ScratchDir dir;
   for (auto _ : state) {
     const ChildRun run = RunProgram(dir, exe, args);
@@ -40,7 +41,8 @@ void OneRunPerRepetition(benchmark::internal::Benchmark* b) {
   b->Unit(benchmark::kMillisecond);
 }
 
-BENCHMARK_CAPTURE(BM_StartupToFirstFrame, gl, std::vector<std::string>{})->Apply(OneRunPerRepetition);
+BENCHMARK_CAPTURE(BM_StartupToFirstFrame, gl, std::vector<std::string>{})
+    ->Apply(OneRunPerRepetition);
 BENCHMARK(BM_BareGlContext)->Apply(OneRunPerRepetition);
 BENCHMARK_CAPTURE(BM_StartupToFirstFrame, null, std::vector<std::string>{"--driver", "null"})
     ->Apply(OneRunPerRepetition);

@@ -46,9 +46,9 @@ void LoadSheets() {
     int cell, frames;
   };
   const Sheet sheets[] = {
-      {&imgweapons, "gfx/weapons.png", 16, 32},  {&imgweaponsbig, "gfx/weapons_big.png", 32, 32},
-      {&imgcrea, "gfx/crea.png", 64, 32},         {&imgfig, "gfx/fig.png", 32, 16},
-      {&imgsymbols, "gfx/symbols.png", 16, 64},   {&imgsymbolsbig, "gfx/symbols_big.png", 32, 32},
+      {&imgweapons, "gfx/weapons.png", 16, 32}, {&imgweaponsbig, "gfx/weapons_big.png", 32, 32},
+      {&imgcrea, "gfx/crea.png", 64, 32},       {&imgfig, "gfx/fig.png", 32, 16},
+      {&imgsymbols, "gfx/symbols.png", 16, 64}, {&imgsymbolsbig, "gfx/symbols_big.png", 32, 32},
   };
   for (const Sheet& s : sheets) {
     *s.image = LoadAnimImage(s.path, s.cell, s.cell, 0, s.frames, -1);
@@ -94,8 +94,12 @@ void AddEffects(int count) {
     const int x = 40 + (i * 97) % 720;
     const int y = 40 + (i * 61) % 496;
     switch (i % 10) {
-      case 0: case 1: case 2: TGxS::Cr(x, y, 0xFF00F0); break;
-      case 3: case 4: case 5: TGxW::Cr(x, y, 0xFF005A); break;
+      case 0:
+      case 1:
+      case 2: TGxS::Cr(x, y, 0xFF00F0); break;
+      case 3:
+      case 4:
+      case 5: TGxW::Cr(x, y, 0xFF005A); break;
       case 6: TGxC::Cr(x, y, 0xFFFF00); break;
       default: TGxD::Cr(x, y, 0x00FFFF); break;
     }

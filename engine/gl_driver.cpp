@@ -308,7 +308,8 @@ std::shared_ptr<TImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmap& pixm
   }
   Upload(0, *texels);
   for (int level = 1; mipmapped && (texels->width > 1 || texels->height > 1); ++level) {
-    texels = ResamplePixmap(*texels, std::max(1, texels->width / 2), std::max(1, texels->height / 2));
+    texels =
+        ResamplePixmap(*texels, std::max(1, texels->width / 2), std::max(1, texels->height / 2));
     Upload(level, *texels);
   }
 
@@ -334,7 +335,8 @@ void TGLImageFrame::Draw(float x0, float y0, float x1, float y1, float tx, float
   Driver().DrawTexturedQuad(name, uv, x0, y0, x1, y1, tx, ty);
 }
 
-std::shared_ptr<TImageFrame> TGLDraw2DDriver::CreateFrameFromPixmap(const TPixmap& pixmap, int flags) {
+std::shared_ptr<TImageFrame> TGLDraw2DDriver::CreateFrameFromPixmap(const TPixmap& pixmap,
+                                                                    int flags) {
   return TGLImageFrame::CreateFromPixmap(pixmap, flags);
 }
 
@@ -349,7 +351,8 @@ TPixmapPtr TGLDraw2DDriver::GrabPixmap(int x, int y, int width, int height) {
   glReadPixels(dx, dy, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, read->pixels);
   TPixmapPtr pixmap = TPixmap::Create(dw, dh, PF_RGBA8888);
   for (int row = 0; row < dh; ++row) {
-    std::memcpy(pixmap->PixelPtr(0, row), read->PixelPtr(0, dh - 1 - row), static_cast<size_t>(dw) * 4);
+    std::memcpy(pixmap->PixelPtr(0, row), read->PixelPtr(0, dh - 1 - row),
+                static_cast<size_t>(dw) * 4);
   }
   if (old_blend) SetBlend(old_blend);
   if (dw != width || dh != height) pixmap = ResamplePixmap(*pixmap, width, height);

@@ -200,7 +200,8 @@ void SelectDraw2DGraphics(TDraw2DDriver& driver, const TGraphicsPtr& g) {
 
 // ---- The drawing context -----------------------------------------------------------------------
 
-std::shared_ptr<TDraw2DGraphics> TDraw2DGraphics::Create(TGraphicsPtr graphics, TDraw2DDriver* driver) {
+std::shared_ptr<TDraw2DGraphics> TDraw2DGraphics::Create(TGraphicsPtr graphics,
+                                                         TDraw2DDriver* driver) {
   auto g = std::make_shared<TDraw2DGraphics>();
   g->_graphics = std::move(graphics);
   g->_driver = driver;

@@ -2,7 +2,8 @@
 //
 // One TDraw2DGraphics holds the state every drawing call uses (colour, alpha, blend, rotation,
 // scale, origin, viewport). Drivers: the OpenGL driver (engine/gl_driver.cpp), the null driver
-// (draws nothing, needs no GL context) for logic-only runs and benchmarks; tests add a recording one.
+// (draws nothing, needs no GL context) for logic-only runs and benchmarks; tests add a recording
+// one.
 #pragma once
 
 #include <cstdint>
@@ -155,9 +156,9 @@ TDraw2DDriver* GLDraw2DDriver();
 TDraw2DDriver* NullDraw2DDriver();
 
 // Engine-wide state queries.
-TGraphicsPtr OpenedGraphics();          // the context opened by Graphics, nullptr when none
-TDraw2DDriver* CurrentDraw2DDriver();   // nullptr while no context is current
-int GraphicsSeq();                      // the graphics generation, never 0
+TGraphicsPtr OpenedGraphics();         // the context opened by Graphics, nullptr when none
+TDraw2DDriver* CurrentDraw2DDriver();  // nullptr while no context is current
+int GraphicsSeq();                     // the graphics generation, never 0
 int GraphicsWidth();
 int GraphicsHeight();
 

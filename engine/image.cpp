@@ -29,7 +29,8 @@ void AutoHandle(TImage& image) {
 
 }  // namespace
 
-TImagePtr TImage::Create(int width, int height, int frame_count, int flags, int mr, int mg, int mb) {
+TImagePtr TImage::Create(int width, int height, int frame_count, int flags, int mr, int mg,
+                         int mb) {
   auto image = std::make_shared<TImage>();
   image->width = width;
   image->height = height;

@@ -29,7 +29,8 @@ using TImagePtr = std::shared_ptr<TImage>;
 
 class TImage {
  public:
-  static TImagePtr Create(int width, int height, int frame_count, int flags, int mr, int mg, int mb);
+  static TImagePtr Create(int width, int height, int frame_count, int flags, int mr, int mg,
+                          int mb);
   static TImagePtr Load(const std::string& path, int flags, int mr, int mg, int mb);
   static TImagePtr LoadAnim(const std::string& path, int cell_width, int cell_height, int first,
                             int count, int flags, int mr, int mg, int mb);

@@ -5,8 +5,8 @@
 // there. The consequences callers rely on:
 //  - removing the object just returned is safe (the enumerator already stands on the next link);
 //  - an object removed before the walk reaches it is not visited; if the enumerator already stands
-//    on its link, the next NextObject returns nullptr and the walk continues with the successor that
-//    link had when it was removed;
+//    on its link, the next NextObject returns nullptr and the walk continues with the successor
+//    that link had when it was removed;
 //  - objects appended during a walk are visited by it, unless the enumerator already stands on the
 //    head (appended by the last object's body) or on a removed link whose successor was the head;
 //  - after Clear during a walk, no further object is visited.
@@ -96,7 +96,8 @@ class TList {
     return link;
   }
 
-  // Removes the first link holding `value` (compared by identity); false when it is not in the list.
+  // Removes the first link holding `value` (compared by identity); false when it is not in the
+  // list.
   bool Remove(const T* value) {
     for (TLink<T>* link = _head->_succ.get(); !link->_is_head; link = link->_succ.get()) {
       if (link->_value.get() == value) {

@@ -21,9 +21,12 @@ int RndStep() {
 // The value of `c` as a digit of `base`, or -1 when it is none.
 int DigitValue(char c, int base) {
   int value = -1;
-  if (c >= '0' && c <= '9') value = c - '0';
-  else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
+  if (c >= '0' && c <= '9')
+    value = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    value = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    value = c - 'A' + 10;
   return value < base ? value : -1;
 }
 
@@ -53,7 +56,8 @@ double Rnd(double a, double b) {
 // for every span that fits an int the result is the same as in int arithmetic.
 int Rand(int a, int b) {
   const std::int64_t d = std::int64_t{b} - a;
-  if (d > 0) return static_cast<int>(a + static_cast<std::int64_t>(RndUnit() * static_cast<double>(d + 1)));
+  if (d > 0)
+    return static_cast<int>(a + static_cast<std::int64_t>(RndUnit() * static_cast<double>(d + 1)));
   return static_cast<int>(b + static_cast<std::int64_t>(RndUnit() * static_cast<double>(1 - d)));
 }
 

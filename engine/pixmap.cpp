@@ -25,10 +25,28 @@ void WritePixel(int format, uint8_t* p, Rgba c) {
   switch (format) {
     case PF_I8: p[0] = static_cast<uint8_t>((c.r + c.g + c.b) / 3); break;
     case PF_A8: p[0] = c.a; break;
-    case PF_BGR888: p[0] = c.b; p[1] = c.g; p[2] = c.r; break;
-    case PF_RGB888: p[0] = c.r; p[1] = c.g; p[2] = c.b; break;
-    case PF_BGRA8888: p[0] = c.b; p[1] = c.g; p[2] = c.r; p[3] = c.a; break;
-    default: p[0] = c.r; p[1] = c.g; p[2] = c.b; p[3] = c.a; break;
+    case PF_BGR888:
+      p[0] = c.b;
+      p[1] = c.g;
+      p[2] = c.r;
+      break;
+    case PF_RGB888:
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+      break;
+    case PF_BGRA8888:
+      p[0] = c.b;
+      p[1] = c.g;
+      p[2] = c.r;
+      p[3] = c.a;
+      break;
+    default:
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+      p[3] = c.a;
+      break;
   }
 }
 
@@ -94,7 +112,8 @@ void TPixmap::Paste(const TPixmap& source, int x, int y) {
   const int x1 = std::min(source.width, width - x), y1 = std::min(source.height, height - y);
   for (int sy = y0; sy < y1; ++sy) {
     for (int sx = x0; sx < x1; ++sx) {
-      WritePixel(format, PixelPtr(x + sx, y + sy), ReadPixel(source.format, source.PixelPtr(sx, sy)));
+      WritePixel(format, PixelPtr(x + sx, y + sy),
+                 ReadPixel(source.format, source.PixelPtr(sx, sy)));
     }
   }
 }

@@ -45,8 +45,8 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
   std::vector<uint8_t> _storage;
 };
 
-// Decodes a PNG file into an I8, RGB888 or RGBA8888 pixmap; nullptr for a missing, short, corrupt or
-// unsupported file (no message).
+// Decodes a PNG file into an I8, RGB888 or RGBA8888 pixmap; nullptr for a missing, short, corrupt
+// or unsupported file (no message).
 TPixmapPtr LoadPixmapPNG(const std::string& path);
 
 // Writes an RGBA8888 pixmap as a PNG file; false on failure. Used for screenshots and tools.

@@ -1,8 +1,8 @@
 // The port's interface: everything the engine needs from the operating system.
 //
 // Exactly one backend implements these functions per executable (engine/platform/sdl2.cpp for the
-// desktop, engine/platform/headless.cpp for the offscreen build used by tests and benchmarks); CMake
-// picks it at link time. Nothing outside engine/platform/ may depend on which one it is.
+// desktop, engine/platform/headless.cpp for the offscreen build used by tests and benchmarks);
+// CMake picks it at link time. Nothing outside engine/platform/ may depend on which one it is.
 //
 // All functions are called on the main thread only. The engine's own semantics (key tracking, hit
 // counts, timer tick counting, activation flushes) live in engine/system.cpp on top of the events
@@ -56,8 +56,8 @@ void WaitEvent();
 // Milliseconds since an arbitrary fixed start, as a wrapping signed 32-bit value.
 int Millisecs();
 
-// Starts a periodic timer with the given period; its ticks arrive as kEventTimerTick events carrying
-// the returned id (> 0), counted on the main thread. Returns 0 on failure.
+// Starts a periodic timer with the given period; its ticks arrive as kEventTimerTick events
+// carrying the returned id (> 0), counted on the main thread. Returns 0 on failure.
 int StartTimer(int period_ms);
 void StopTimer(int id);
 

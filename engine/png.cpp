@@ -96,7 +96,7 @@ TPixmapPtr DecodeStream(TCStream& stream) {
     return nullptr;
   }
   png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, SilentError,
-                                              SilentWarning, nullptr, BoundedMalloc, BoundedFree);
+                                             SilentWarning, nullptr, BoundedMalloc, BoundedFree);
   if (!png) return nullptr;
   png_set_user_limits(png, 8192, 8192);
   png_infop info = png_create_info_struct(png);
@@ -141,7 +141,8 @@ bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {
 
   TStreamPtr stream = WriteStream(path);
   if (!stream) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   bool written = false;
   if (info) {
@@ -151,8 +152,6 @@ bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path) {
   if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
   try {
     stream->Close();
-  } catch (const TStreamException&) {
-    return false;
-  }
+  } catch (const TStreamException&) { return false; }
   return written;
 }

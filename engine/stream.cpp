@@ -19,8 +19,7 @@ TCStream::TCStream(std::FILE* file, int mode) : _cstream(file), _mode(mode) {
 TCStream::~TCStream() {
   try {
     Close();
-  } catch (const TStreamWriteException&) {
-  }
+  } catch (const TStreamWriteException&) {}
 }
 
 int TCStream::Seek(int pos) {
@@ -110,14 +109,16 @@ int TCStream::ReadByte() {
 int TCStream::ReadInt() {
   unsigned char bytes[4];
   ReadBytes(bytes, 4);
-  const std::uint32_t value = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t{bytes[3]} << 24;
+  const std::uint32_t value =
+      bytes[0] | bytes[1] << 8 | bytes[2] << 16 | std::uint32_t{bytes[3]} << 24;
   return static_cast<int>(value);
 }
 
 void TCStream::WriteInt(int value) {
   const auto bits = static_cast<std::uint32_t>(value);
-  const unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
-                                  static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+  const unsigned char bytes[4] = {
+      static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+      static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
   WriteBytes(bytes, 4);
 }
 

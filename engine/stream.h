@@ -43,7 +43,7 @@ class TCStream {
   int Size() const { return _size; }
   int Eof() const { return _pos == _size ? 1 : 0; }
   int Seek(int pos);
-  int Read(void* buffer, int count);   // up to count bytes; returns the number read
+  int Read(void* buffer, int count);         // up to count bytes; returns the number read
   int Write(const void* buffer, int count);  // returns the number written
   void Flush();  // raises TStreamWriteException when buffered data cannot be written
   // Flushes and closes; closing again does nothing. When the buffered data cannot be written the
@@ -77,9 +77,9 @@ class TCStream {
 using TStream = TCStream;
 using TStreamPtr = std::shared_ptr<TCStream>;
 
-// Opens a file: readable and writeable "r+b", writeable only "wb" (created or truncated), else "rb".
-// nullptr (none) when it cannot be opened or is a directory. Backslashes in the path are taken as
-// forward slashes.
+// Opens a file: readable and writeable "r+b", writeable only "wb" (created or truncated), else
+// "rb". nullptr (none) when it cannot be opened or is a directory. Backslashes in the path are
+// taken as forward slashes.
 TStreamPtr OpenFile(const std::string& path, bool readable, bool writeable);
 // Opens an existing file for reading; nullptr when it cannot be opened.
 TStreamPtr ReadStream(const std::string& path);

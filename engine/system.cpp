@@ -74,8 +74,7 @@ void TrackEvent(const platform::Event& event) {
     case platform::kEventClose:
       terminate_requested = true;  // recorded only: the game quits from its menu
       break;
-    default:
-      break;  // auto-repeat is ignored, so holding a key counts one press
+    default: break;  // auto-repeat is ignored, so holding a key counts one press
   }
 }
 

@@ -23,7 +23,8 @@ int BoxColl(BoxList a, int ax, int ay, BoxList b, int bx, int by) {
       if (IsEmpty(boxb)) continue;
       const int bx0 = bx + boxb[0];
       const int by0 = by + boxb[1];
-      if (ax0 < bx0 + boxb[2] && bx0 < ax0 + boxa[2] && ay0 < by0 + boxb[3] && by0 < ay0 + boxa[3]) {
+      if (ax0 < bx0 + boxb[2] && bx0 < ax0 + boxa[2] && ay0 < by0 + boxb[3] &&
+          by0 < ay0 + boxa[3]) {
         return 1;
       }
     }

@@ -124,8 +124,7 @@ void TCr::U() {
         y += s.dy;
         break;
       }
-      case Movement::kNone:
-        break;
+      case Movement::kNone: break;
     }
   }
   // One animation step per update at most, so a lagging ftm catches up gradually.
@@ -172,7 +171,8 @@ void TCr::Start() {
   }
 }
 
-// Called by the figure's contact rules, the gun and the bomb; waiting or immune creatures ignore it.
+// Called by the figure's contact rules, the gun and the bomb; waiting or immune creatures ignore
+// it.
 void TCr::Kill() {
   if (act <= 0 || _h > 0) return;
   hl -= 1;

@@ -11,8 +11,8 @@ class TCr {
   void U();
   void Dr();
   BoxList CBox(int which) const;  // 0: hit boxes, other: terrain boxes
-  void Start();  // crawlers: turn the heading to follow the adjacent solid surface
-  void Kill();   // one hit point; removes the creature and pays the reward on the last
+  void Start();                   // crawlers: turn the heading to follow the adjacent solid surface
+  void Kill();  // one hit point; removes the creature and pays the reward on the last
 
   int act = 0;
   int _h = 0;

@@ -124,9 +124,18 @@ void TDrp::Ga() {
     case 1: stock[0] += 1; break;
     case 2: stock[1] += 1; break;
     case 3: stock[2] += 1; break;
-    case 4: item = 4; stock[0] += 1; break;
-    case 5: item = 5; stock[1] += 1; break;
-    case 6: item = 6; stock[2] += 1; break;
+    case 4:
+      item = 4;
+      stock[0] += 1;
+      break;
+    case 5:
+      item = 5;
+      stock[1] += 1;
+      break;
+    case 6:
+      item = 6;
+      stock[2] += 1;
+      break;
   }
   TGxC::Cr(x, y, col);
   drops.Remove(this);

@@ -3,7 +3,8 @@
 
 #include "engine/image.h"
 
-// Adds 1 to the score and may throw a drop at (x, y). Called once per kill (ten times for big kinds).
+// Adds 1 to the score and may throw a drop at (x, y). Called once per kill (ten times for big
+// kinds).
 void Reward(int x, int y);
 
 class TDrp {

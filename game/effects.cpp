@@ -9,8 +9,8 @@
 namespace {
 
 constexpr int kParticles = 10;
-constexpr int kLife = 1000;      // TGxS, TGxW, TGxD
-constexpr int kGlowLife = 500;   // TGxC
+constexpr int kLife = 1000;     // TGxS, TGxW, TGxD
+constexpr int kGlowLife = 500;  // TGxC
 
 // Effects remove themselves from `effects` while UA walks it; the walk keeps them alive meanwhile.
 void Leave(TGx* effect) { effects.Remove(effect); }

@@ -7,7 +7,8 @@ namespace {
 
 constexpr int kGlyphs = 256;
 
-// Token n of the metrics file: widths of codes 0..255, then sp, yb, yc, yt, xo; the rest is ignored.
+// Token n of the metrics file: widths of codes 0..255, then sp, yb, yc, yt, xo; the rest is
+// ignored.
 void StoreToken(TFo& font, int n, int value) {
   if (n < kGlyphs) {
     font.ws[n] = value;

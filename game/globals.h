@@ -31,7 +31,7 @@ extern std::shared_ptr<TFig> fig;
 extern int health;
 extern int money;
 extern std::array<int, 3> stock;  // healing agents, ammunition, blasting agents
-extern int item;  // 0 none, 4 healing agent, 5 gun, 6 bomb
+extern int item;                  // 0 none, 4 healing agent, 5 gun, 6 bomb
 extern int score;
 extern int highscore;
 extern int now;

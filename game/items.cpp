@@ -1,4 +1,5 @@
-// The three items the figure can use: healing agent, gun and bomb. Called by the play step on space.
+// The three items the figure can use: healing agent, gun and bomb. Called by the play step on
+// space.
 #include "engine/list.h"
 #include "game/collision.h"
 #include "game/creature.h"

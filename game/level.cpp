@@ -23,7 +23,8 @@ void ReadLevel(TStream& stream) {
   }
   for (int g = 0; g < kSpawnGroups; ++g) {
     const int n = stream.ReadInt();
-    if (n < 0) Refuse("spawn group " + IntToText(g) + " has a negative point count (" + IntToText(n) + ")");
+    if (n < 0)
+      Refuse("spawn group " + IntToText(g) + " has a negative point count (" + IntToText(n) + ")");
     std::vector<T2D> points;
     for (int i = 0; i < n; ++i) {
       const int column = stream.ReadByte();
@@ -43,9 +44,7 @@ void LoadMap() {
   if (!stream) Refuse("cannot be opened");
   try {
     ReadLevel(*stream);
-  } catch (const TStreamReadException&) {
-    Refuse("the file ends before its data");
-  }
+  } catch (const TStreamReadException&) { Refuse("the file ends before its data"); }
   stream->Close();
   if (spawns[0].empty()) Refuse("spawn group 0 (the figure's start) has no point");
 }

@@ -43,7 +43,8 @@ void LoadSheet(const Sheet& sheet) {
     if (!*sheet.image) throw TRuntimeError(std::string(sheet.path) + ": not a readable PNG");
     return;
   }
-  *sheet.image = LoadAnimImage(sheet.path, sheet.cell_width, sheet.cell_height, 0, sheet.frames, -1);
+  *sheet.image =
+      LoadAnimImage(sheet.path, sheet.cell_width, sheet.cell_height, 0, sheet.frames, -1);
   if (!*sheet.image) {
     throw TRuntimeError(std::string(sheet.path) + ": not a readable PNG holding " +
                         IntToText(sheet.frames) + " cells of " + IntToText(sheet.cell_width) + "x" +

@@ -16,7 +16,9 @@ constexpr const char* kStatsPath = "stats.dat";
 constexpr const char* kTempPath = "stats.dat.tmp";
 
 // Why a system call failed, or `fallback` when it left no error number.
-std::string Reason(const std::string& fallback) { return errno != 0 ? std::strerror(errno) : fallback; }
+std::string Reason(const std::string& fallback) {
+  return errno != 0 ? std::strerror(errno) : fallback;
+}
 
 // Writes the six values into the temporary file and forces them to disk; the reason of a failure,
 // or empty on success. A temporary file it made but could not complete is removed again.
@@ -26,12 +28,11 @@ std::string WriteTemp() {
   if (!stream) return Reason("cannot create " + std::string(kTempPath));
   std::string failure;
   try {
-    for (int value : {highscore, item, money, stock[0], stock[1], stock[2]}) stream->WriteInt(value);
+    for (int value : {highscore, item, money, stock[0], stock[1], stock[2]})
+      stream->WriteInt(value);
     if (!stream->Sync()) failure = Reason("cannot flush the file to disk");
     stream->Close();
-  } catch (const TStreamException& error) {
-    failure = Reason(error.what());
-  }
+  } catch (const TStreamException& error) { failure = Reason(error.what()); }
   if (!failure.empty()) {
     stream.reset();
     std::remove(kTempPath);
@@ -41,8 +42,9 @@ std::string WriteTemp() {
 
 }  // namespace
 
-// Called once at start-up; a missing file leaves every value at 0, an unreadable one stops it. A file shorter than 24 bytes
-// stops the program with the stream's read error, named after the file (the file is only read).
+// Called once at start-up; a missing file leaves every value at 0, an unreadable one stops it. A
+// file shorter than 24 bytes stops the program with the stream's read error, named after the file
+// (the file is only read).
 void LoadStats() {
   TStreamPtr stream = ReadStream(kStatsPath);
   if (!stream) {

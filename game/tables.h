@@ -21,25 +21,38 @@ inline constexpr std::array<int, 3> prices = {10, 5, 25};
 
 // Per spawn group {x, y} added to the spawn cell's top-left pixel corner.
 inline constexpr std::array<std::array<int, 2>, kSpawnGroups> spawnofs = {{
-    {8, 0}, {8, 8}, {16, 8}, {8, 8}, {16, 0}, {32, -16}, {16, 0},
+    {8, 0},
+    {8, 8},
+    {16, 8},
+    {8, 8},
+    {16, 0},
+    {32, -16},
+    {16, 0},
 }};
 
 // The player figure: legs, body, head.
-inline constexpr std::array<Box, 3> figboxes = {{{-8, 0, 16, 16}, {-7, -12, 14, 8}, {-4, -15, 8, 14}}};
+inline constexpr std::array<Box, 3> figboxes = {
+    {{-8, 0, 16, 16}, {-7, -12, 14, 8}, {-4, -15, 8, 14}}};
 
 // A 16x16 square centred on a point: drops and the gun's shot.
 inline constexpr std::array<Box, 1> unitbox = {{{-8, -8, 16, 16}}};
 
 namespace crboxes {
-inline constexpr std::array<Box, 3> walker_small = {{{-8, 0, 16, 8}, {-7, -4, 14, 4}, {-4, -7, 8, 3}}};
-inline constexpr std::array<Box, 3> mover_small_hit = {{{-16, -4, 32, 8}, {-16, -8, 8, 4}, {8, -8, 8, 4}}};
+inline constexpr std::array<Box, 3> walker_small = {
+    {{-8, 0, 16, 8}, {-7, -4, 14, 4}, {-4, -7, 8, 3}}};
+inline constexpr std::array<Box, 3> mover_small_hit = {
+    {{-16, -4, 32, 8}, {-16, -8, 8, 4}, {8, -8, 8, 4}}};
 inline constexpr std::array<Box, 1> mover_small_terrain = {{{-16, -8, 32, 16}}};
-inline constexpr std::array<Box, 3> crawler_small_hit = {{{-6, -1, 12, 2}, {-5, -5, 10, 10}, {-1, -6, 2, 12}}};
+inline constexpr std::array<Box, 3> crawler_small_hit = {
+    {{-6, -1, 12, 2}, {-5, -5, 10, 10}, {-1, -6, 2, 12}}};
 inline constexpr std::array<Box, 1> crawler_small_terrain = {{{-8, -8, 16, 16}}};
-inline constexpr std::array<Box, 4> walker_big = {{{-16, 0, 32, 16}, {-14, -8, 28, 8}, {-8, -14, 16, 6}, {-2, -16, 4, 2}}};
-inline constexpr std::array<Box, 3> mover_big_hit = {{{-32, -12, 64, 21}, {-32, -16, 16, 4}, {16, -16, 16, 4}}};
+inline constexpr std::array<Box, 4> walker_big = {
+    {{-16, 0, 32, 16}, {-14, -8, 28, 8}, {-8, -14, 16, 6}, {-2, -16, 4, 2}}};
+inline constexpr std::array<Box, 3> mover_big_hit = {
+    {{-32, -12, 64, 21}, {-32, -16, 16, 4}, {16, -16, 16, 4}}};
 inline constexpr std::array<Box, 1> mover_big_terrain = {{{-32, -16, 64, 32}}};
-inline constexpr std::array<Box, 4> crawler_big_hit = {{{-14, -4, 28, 8}, {-11, -9, 22, 18}, {-9, -11, 18, 22}, {-4, -14, 8, 28}}};
+inline constexpr std::array<Box, 4> crawler_big_hit = {
+    {{-14, -4, 28, 8}, {-11, -9, 22, 18}, {-9, -11, 18, 22}, {-4, -14, 8, 28}}};
 inline constexpr std::array<Box, 1> crawler_big_terrain = {{{-16, -16, 32, 32}}};
 }  // namespace crboxes
 
@@ -50,7 +63,8 @@ constexpr BoxList CreatureBoxes(int kind, int which) {
   switch (kind) {
     case 1: return crboxes::walker_small;
     case 2: return hit ? BoxList(crboxes::mover_small_hit) : BoxList(crboxes::mover_small_terrain);
-    case 3: return hit ? BoxList(crboxes::crawler_small_hit) : BoxList(crboxes::crawler_small_terrain);
+    case 3:
+      return hit ? BoxList(crboxes::crawler_small_hit) : BoxList(crboxes::crawler_small_terrain);
     case 4: return crboxes::walker_big;
     case 5: return hit ? BoxList(crboxes::mover_big_hit) : BoxList(crboxes::mover_big_terrain);
     case 6: return hit ? BoxList(crboxes::crawler_big_hit) : BoxList(crboxes::crawler_big_terrain);

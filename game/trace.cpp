@@ -108,7 +108,8 @@ void WriteObject(JsonWriter& json, const T& object, const IntField<T> (&fields)[
 }
 
 template <class T, size_t N>
-void WriteList(JsonWriter& json, const char* key, const TList<T>& list, const IntField<T> (&fields)[N]) {
+void WriteList(JsonWriter& json, const char* key, const TList<T>& list,
+               const IntField<T> (&fields)[N]) {
   json.Begin(key, '[');
   list.ForEach([&](const T& object) { WriteObject(json, object, fields); });
   json.Close(']');

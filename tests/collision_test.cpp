@@ -75,7 +75,8 @@ TEST(MapCollTest, CoversCellsWithTruncationTowardZero) {
     ResetGlobals();
     for (int col = 0; col < kMapColumns; ++col) {
       for (int row = 0; row < kMapRows; ++row) {
-        if (c.solid_column < 0 || (col == c.solid_column && row == c.solid_row)) map[col][row] = c.value;
+        if (c.solid_column < 0 || (col == c.solid_column && row == c.solid_row))
+          map[col][row] = c.value;
       }
     }
     EXPECT_EQ(MapColl(c.boxes, c.x, c.y), c.expected) << c.name;

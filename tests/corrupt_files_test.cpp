@@ -27,7 +27,8 @@ using testing_support::WriteFile;
 enum class Damage { kZeroLength, kTruncated, kOversized, kWrongSignature, kRandomBytes, kFolder };
 
 // Six little-endian ints: highscore 40, item 5, money 12, supplies 1, 2, 3.
-const std::string kSavedProgress("\x28\0\0\0\x05\0\0\0\x0c\0\0\0\x01\0\0\0\x02\0\0\0\x03\0\0\0", 24);
+const std::string kSavedProgress("\x28\0\0\0\x05\0\0\0\x0c\0\0\0\x01\0\0\0\x02\0\0\0\x03\0\0\0",
+                                 24);
 
 // Starts a game at frame 2 and uses the item in hand at frame 20, so that the loaded data is drawn
 // and played with, not only read.
@@ -54,7 +55,8 @@ void Apply(Damage damage, const fs::path& file, std::mt19937& random) {
     case Damage::kTruncated: bytes.resize(bytes.size() / 2); break;
     case Damage::kOversized: bytes += RandomBytes(256 * 1024, random); break;
     case Damage::kWrongSignature:
-      for (size_t i = 0; i < bytes.size() && i < 8; ++i) bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
+      for (size_t i = 0; i < bytes.size() && i < 8; ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ 0x5a);
       break;
     case Damage::kRandomBytes: bytes = RandomBytes(bytes.size(), random); break;
     case Damage::kFolder: break;
@@ -88,7 +90,8 @@ class RunDir {
                                 " --input input.txt >'" + output + "' 2>&1";
     const int wait_status = std::system(command.c_str());
     Outcome outcome;
-    outcome.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
+    outcome.status =
+        WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : 128 + WTERMSIG(wait_status);
     outcome.text = ReadFile(output).value_or("");
     std::istringstream in(outcome.text);
     for (std::string line; std::getline(in, line);) {
@@ -130,9 +133,11 @@ void ExpectStartOrOneLineNamingTheFile(Damage damage, unsigned seed) {
       // A short saved progress is held to its exact message by ShortSavedProgress below.
       const bool short_stats = name == "stats.dat" && outcome.lines[0] == kShortReadMessage;
       EXPECT_TRUE(short_stats || outcome.lines[0].find(name) != std::string::npos)
-          << "status " << outcome.status << ", the message does not name the file: " << outcome.text;
+          << "status " << outcome.status
+          << ", the message does not name the file: " << outcome.text;
     }
-    EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), stats_before) << "the saved progress changed";
+    EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), stats_before)
+        << "the saved progress changed";
   }
 }
 
@@ -166,7 +171,8 @@ TEST(CorruptFiles, SheetAnnouncingAHugeChunkIsRefusedCheaply) {
   RunDir dir;
   // The fuzz input: 5 bytes of loader choices, then the PNG file.
   const std::string input =
-      ReadFile(std::string(STOMP_SOURCE_DIR) + "/tests/fuzz/corpus/png/text_chunk_of_2gib.bin").value();
+      ReadFile(std::string(STOMP_SOURCE_DIR) + "/tests/fuzz/corpus/png/text_chunk_of_2gib.bin")
+          .value();
   WriteFile(dir.Path("gfx/glow.png").string(), input.substr(5));
   const Outcome outcome = dir.Run();
   EXPECT_FALSE(outcome.HungOrSignalled()) << outcome.text;
@@ -174,14 +180,21 @@ TEST(CorruptFiles, SheetAnnouncingAHugeChunkIsRefusedCheaply) {
   EXPECT_NE(outcome.lines[0].find("gfx/glow.png"), std::string::npos) << outcome.text;
   rusage children{};
   getrusage(RUSAGE_CHILDREN, &children);  // the largest resident size of any finished run, in KiB
-  EXPECT_LE(children.ru_maxrss, 256 * 1024) << "refusing the sheet took " << children.ru_maxrss / 1024 << " MiB";
+  EXPECT_LE(children.ru_maxrss, 256 * 1024)
+      << "refusing the sheet took " << children.ru_maxrss / 1024 << " MiB";
 }
 
 TEST(CorruptFiles, ZeroLength) { ExpectStartOrOneLineNamingTheFile(Damage::kZeroLength, 1); }
 TEST(CorruptFiles, TruncatedToHalf) { ExpectStartOrOneLineNamingTheFile(Damage::kTruncated, 2); }
-TEST(CorruptFiles, OversizedWithRandomTail) { ExpectStartOrOneLineNamingTheFile(Damage::kOversized, 3); }
-TEST(CorruptFiles, WrongSignature) { ExpectStartOrOneLineNamingTheFile(Damage::kWrongSignature, 4); }
-TEST(CorruptFiles, RandomBytesOfTheSameSize) { ExpectStartOrOneLineNamingTheFile(Damage::kRandomBytes, 5); }
+TEST(CorruptFiles, OversizedWithRandomTail) {
+  ExpectStartOrOneLineNamingTheFile(Damage::kOversized, 3);
+}
+TEST(CorruptFiles, WrongSignature) {
+  ExpectStartOrOneLineNamingTheFile(Damage::kWrongSignature, 4);
+}
+TEST(CorruptFiles, RandomBytesOfTheSameSize) {
+  ExpectStartOrOneLineNamingTheFile(Damage::kRandomBytes, 5);
+}
 TEST(CorruptFiles, FolderInsteadOfFile) { ExpectStartOrOneLineNamingTheFile(Damage::kFolder, 6); }
 
 }  // namespace

@@ -56,8 +56,8 @@ TEST_F(CreatureTest, WalkersPaceBetweenTheirBounds) {
 
 TEST_F(CreatureTest, WalkerTurnsAtAWallAndCellValuesOtherThanZeroAreFloor) {
   Solid(0, 49, 21, 21);
-  map[10][21] = 2;   // still floor
-  map[15][20] = 1;   // a wall on the walking row
+  map[10][21] = 2;  // still floor
+  map[15][20] = 1;  // a wall on the walking row
   auto c = AddActiveCreature(1, 16 * 12, 16 * 20 + 8, 1);
   const auto [lo, hi] = XRange(*c, 200);
   EXPECT_EQ(hi, 16 * 15 - 8);

@@ -102,17 +102,23 @@ TEST(LevelRules, EachBrokenRuleIsReported) {
       {"walker_leaves_grid.txt", "the walker's look-ahead leaves the grid"},
       {"walker_overhang.txt", "the walker runs into a solid cell"},
       {"mover_short_shaft.txt", "pixels of travel"},
-      {"mover_no_ceiling.txt", "group 2 point 1 (cell 26,20): the vertical mover's shaft has no ceiling"},
+      {"mover_no_ceiling.txt",
+       "group 2 point 1 (cell 26,20): the vertical mover's shaft has no ceiling"},
       {"crawler_in_air.txt", "the crawler touches no solid block"},
       {"crawler_pierces.txt", "the crawler crawls into a solid cell"},
-      {"unreachable_floor.txt", "(cell 5,34): one jump of at most 91 px at a time does not take the figure from here to the floor of group 0 point 0"},
-      {"walker_unreachable.txt", "group 1 point 0 (cell 47,23): one jump of at most 91 px at a time does not take the figure to the walker's floor"},
+      {"unreachable_floor.txt",
+       "(cell 5,34): one jump of at most 91 px at a time does not take the figure from here to the "
+       "floor of group 0 point 0"},
+      {"walker_unreachable.txt",
+       "group 1 point 0 (cell 47,23): one jump of at most 91 px at a time does not take the figure "
+       "to the walker's floor"},
   };
   for (const auto& c : cases) {
     const auto problems = CheckLevel(FixtureLevel(c.fixture));
     bool found = false;
     for (const std::string& p : problems) found = found || p.find(c.message) != std::string::npos;
-    EXPECT_TRUE(found) << c.fixture << " should report \"" << c.message << "\", got:" << Joined(problems);
+    EXPECT_TRUE(found) << c.fixture << " should report \"" << c.message
+                       << "\", got:" << Joined(problems);
   }
 }
 
@@ -121,7 +127,8 @@ TEST(LevelRules, SpawnOutsideTheGridIsReported) {
   level.spawns[2].push_back({50, 10});
   const auto problems = CheckLevel(level);
   ASSERT_FALSE(problems.empty());
-  EXPECT_NE(Joined(problems).find("(cell 50,10): outside the 50x36 grid"), std::string::npos) << Joined(problems);
+  EXPECT_NE(Joined(problems).find("(cell 50,10): outside the 50x36 grid"), std::string::npos)
+      << Joined(problems);
 }
 
 TEST(FontFile, NumbersAreReadLikeTheGame) {

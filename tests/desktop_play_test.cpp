@@ -3,8 +3,8 @@
 // window manager sends, and the pointer image the server shows. The install is checked the same
 // way: `cmake --install` into a temporary prefix, then the launcher starts the game.
 // Each case starts its own Xvfb on a free display, so cases can run in parallel.
-#include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,9 +30,9 @@
 using testing_support::Capture;
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
-using testing_support::TempDir;
 using testing_support::StartProcess;
 using testing_support::StopProcess;
+using testing_support::TempDir;
 using testing_support::WaitExit;
 using testing_support::WriteFile;
 using testing_support::Xvfb;
@@ -103,7 +103,8 @@ FigureSpot FindFigure(const Shot& shot) {
   std::vector<int> columns;
   for (int y = 80; y < shot.height; ++y)
     for (int x = 0; x < shot.width; ++x) {
-      const auto* p = reinterpret_cast<const unsigned char*>(shot.rgb.data()) + (y * shot.width + x) * 3;
+      const auto* p =
+          reinterpret_cast<const unsigned char*>(shot.rgb.data()) + (y * shot.width + x) * 3;
       const int expected_green = (p[2] * 240 + 127) / 255;
       if (p[0] <= 8 && p[2] >= 128 && std::abs(p[1] - expected_green) <= 3) columns.push_back(x);
     }
@@ -194,7 +195,8 @@ class DesktopPlay : public ::testing::Test {
   void SetUp() override {
     if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
     xvfb_ = std::make_unique<Xvfb>();
-    if (xvfb_->display().empty()) GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
+    if (xvfb_->display().empty())
+      GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
     display_ = xvfb_->display();
   }
 
@@ -225,7 +227,9 @@ class DesktopPlay : public ::testing::Test {
     Launch({STOMP_DESKTOP_EXE}, dir_.path());
   }
 
-  std::string X(const std::string& args) { return Capture("DISPLAY=" + display_ + " " + args + " 2>/dev/null"); }
+  std::string X(const std::string& args) {
+    return Capture("DISPLAY=" + display_ + " " + args + " 2>/dev/null");
+  }
 
   // Finds the game's window once it is mapped and gives it the keyboard focus (no window manager
   // runs to do that); XTEST key events then go to it like typed keys.
@@ -251,8 +255,10 @@ class DesktopPlay : public ::testing::Test {
     Shot shot;
     if (window_.empty()) return shot;  // import would wait for a click to pick a window
     const std::string info = X("xwininfo -id " + window_);
-    std::sscanf(info.c_str() + std::min(info.find("Width:"), info.size()), "Width: %d", &shot.width);
-    std::sscanf(info.c_str() + std::min(info.find("Height:"), info.size()), "Height: %d", &shot.height);
+    std::sscanf(info.c_str() + std::min(info.find("Width:"), info.size()), "Width: %d",
+                &shot.width);
+    std::sscanf(info.c_str() + std::min(info.find("Height:"), info.size()), "Height: %d",
+                &shot.height);
     shot.rgb = X("import -window " + window_ + " -depth 8 rgb:-");
     if (shot.rgb.size() != static_cast<size_t>(shot.width) * shot.height * 3) shot = Shot{};
     return shot;
@@ -274,13 +280,16 @@ class DesktopPlay : public ::testing::Test {
     EXPECT_EQ(Screen().RedOnHeartRow(), 0) << "no hearts before the first game";
     Key("space");
     const auto pressed = Clock::now();
-    ASSERT_TRUE(Eventually([&] { return Screen().RedOnHeartRow() > 0; }, 2s)) << "the HUD shows no hearts";
+    ASSERT_TRUE(Eventually([&] { return Screen().RedOnHeartRow() > 0; }, 2s))
+        << "the HUD shows no hearts";
     // The figure takes over from its arrival effect after a second; then it is drawn.
     std::this_thread::sleep_until(pressed + 1300ms);
-    ASSERT_TRUE(Eventually([&] { return FindFigure(Screen()).pixels > kFigurePixels; }, 2s)) << "no figure appeared";
+    ASSERT_TRUE(Eventually([&] { return FindFigure(Screen()).pixels > kFigurePixels; }, 2s))
+        << "no figure appeared";
   }
 
-  // The figure's column; a hurt figure blinks white, so frames without it are skipped. -1: not seen.
+  // The figure's column; a hurt figure blinks white, so frames without it are skipped. -1: not
+  // seen.
   int FigureX() {
     FigureSpot spot;
     Eventually([&] { return (spot = FindFigure(Screen())).pixels > kFigurePixels; }, 1s);
@@ -302,7 +311,8 @@ class DesktopPlay : public ::testing::Test {
 std::string StatsBytes(std::initializer_list<int> values) {
   std::string bytes;
   for (int v : values)
-    for (int i = 0; i < 4; ++i) bytes += static_cast<char>((static_cast<unsigned>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+      bytes += static_cast<char>((static_cast<unsigned>(v) >> (8 * i)) & 0xFF);
   return bytes;
 }
 
@@ -321,9 +331,10 @@ TEST_F(DesktopPlay, MenuFollowsRealKeysAndAHeldKeyCountsOnce) {
     const char* key;
     int selected;
   };
-  for (const Step& step : {Step{"Down", 1}, Step{"Down", 2}, Step{"Up", 1}, Step{"Up", 0}, Step{"Up", 4},
-                           Step{"Down", 0}})
-    EXPECT_EQ(SelectedAfterKey(step.key, kMenuLines, step.selected), step.selected) << "after " << step.key;
+  for (const Step& step : {Step{"Down", 1}, Step{"Down", 2}, Step{"Up", 1}, Step{"Up", 0},
+                           Step{"Up", 4}, Step{"Down", 0}})
+    EXPECT_EQ(SelectedAfterKey(step.key, kMenuLines, step.selected), step.selected)
+        << "after " << step.key;
 
   // Held for 1.5 s the server repeats the key; the game counts only the first press.
   X("xdotool keydown Down");
@@ -341,16 +352,20 @@ TEST_F(DesktopPlay, MenuFollowsRealKeysAndAHeldKeyCountsOnce) {
 }
 
 TEST_F(DesktopPlay, PointerIsHiddenOverTheClientAreaOnly) {
-  if (!xlib_.Ready()) GTEST_SKIP() << "libX11 or libXfixes could not be loaded, so the pointer image is unknown";
+  if (!xlib_.Ready())
+    GTEST_SKIP() << "libX11 or libXfixes could not be loaded, so the pointer image is unknown";
   StartGame();
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
   // The window sits centred on the 1280x1024 screen: (240, 224) to (1040, 800).
   X("xdotool mousemove 20 20");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s)) << "outside the window";
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s))
+      << "outside the window";
   X("xdotool mousemove 640 512");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == false; }, 2s)) << "over the client area";
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == false; }, 2s))
+      << "over the client area";
   X("xdotool mousemove 1200 1000");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s)) << "after leaving it";
+  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }, 2s))
+      << "after leaving it";
 }
 
 TEST_F(DesktopPlay, SpaceStartsAGameAndEscapePausesAndContinues) {
@@ -362,7 +377,8 @@ TEST_F(DesktopPlay, SpaceStartsAGameAndEscapePausesAndContinues) {
   EXPECT_EQ(SelectedAfterKey("Down", kPauseLines, 1), 1);
   EXPECT_EQ(SelectedAfterKey("Up", kPauseLines, 0), 0);
   Key("Escape");
-  EXPECT_TRUE(Eventually([&] { return Screen().Selected(kPauseLines) == -1; }, 2s)) << "still paused";
+  EXPECT_TRUE(Eventually([&] { return Screen().Selected(kPauseLines) == -1; }, 2s))
+      << "still paused";
   EXPECT_NE(FigureX(), -1);
 }
 
@@ -380,14 +396,19 @@ TEST_F(DesktopPlay, LosingTheFocusReleasesAHeldKey) {
         const int x = FigureX();
         return x != -1 && std::abs(x - start) > 10;
       },
-      2s)) << "the figure does not run";
+      2s))
+      << "the figure does not run";
 
   // Another client's window takes the focus; the key is let go there, so the game never sees it.
   fs::path other_output = dir_.File(".other");
-  other_ = StartProcess({"xmessage", "-geometry", "+0+0", "elsewhere"}, dir_.path(), other_output.string(),
-                        {{"DISPLAY", display_}});
+  other_ = StartProcess({"xmessage", "-geometry", "+0+0", "elsewhere"}, dir_.path(),
+                        other_output.string(), {{"DISPLAY", display_}});
   std::string other_window;
-  ASSERT_TRUE(Eventually([&] { return !(other_window = X("xdotool search --onlyvisible --name '^xmessage$'")).empty(); }, 5s))
+  ASSERT_TRUE(Eventually(
+      [&] {
+        return !(other_window = X("xdotool search --onlyvisible --name '^xmessage$'")).empty();
+      },
+      5s))
       << "xmessage did not open a window";
   Focus(other_window.substr(0, other_window.find('\n')));
   X("xdotool keyup " + key);
@@ -418,9 +439,11 @@ TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
   ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
   const fs::path build = fs::path(STOMP_DESKTOP_EXE).parent_path();
   const fs::path prefix = dir_.File("prefix");
-  const std::string install = Capture("cmake --install '" + build.string() + "' --prefix '" + prefix.string() + "' 2>&1");
-  for (const char* file : {"bin/stomp", "libexec/stomp/stomp", "share/stomp/gfx/map.dat",
-                           "share/applications/stomp.desktop", "share/icons/hicolor/64x64/apps/stomp.png"})
+  const std::string install =
+      Capture("cmake --install '" + build.string() + "' --prefix '" + prefix.string() + "' 2>&1");
+  for (const char* file :
+       {"bin/stomp", "libexec/stomp/stomp", "share/stomp/gfx/map.dat",
+        "share/applications/stomp.desktop", "share/icons/hicolor/64x64/apps/stomp.png"})
     ASSERT_TRUE(fs::exists(prefix / file)) << file << " not installed:\n" << install;
 
   // Started from an unrelated folder, through a link as a menu entry or PATH might reach it.
@@ -428,7 +451,8 @@ TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
   const fs::path elsewhere = dir_.File("elsewhere");
   fs::create_directory(elsewhere);
   fs::create_symlink(prefix / "bin/stomp", elsewhere / "stomp-link");
-  Launch({(elsewhere / "stomp-link").string()}, elsewhere.string(), {{"XDG_DATA_HOME", data_home.string()}});
+  Launch({(elsewhere / "stomp-link").string()}, elsewhere.string(),
+         {{"XDG_DATA_HOME", data_home.string()}});
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
   ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));

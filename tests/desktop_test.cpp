@@ -7,19 +7,19 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 
 #include "support/headless_run.h"
 #include "support/x_server.h"
 
+using testing_support::Capture;
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
-using testing_support::Capture;
 using testing_support::TempDir;
 using testing_support::WaitExit;
 using testing_support::Xvfb;
@@ -58,8 +58,9 @@ class Desktop : public ::testing::Test {
   // The game's window id, once it is mapped (up to a few seconds under software GL).
   std::string FindWindow() {
     for (int i = 0; i < 100 && Running(game_); ++i) {
-      std::string id = Capture("DISPLAY=" + display_ +
-                               " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
+      std::string id =
+          Capture("DISPLAY=" + display_ +
+                  " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
       if (!id.empty()) return id.substr(0, id.find('\n'));
       std::this_thread::sleep_for(50ms);
     }

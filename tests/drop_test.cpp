@@ -10,9 +10,9 @@
 #include "game/drop.h"
 #include "game/effects.h"
 #include "game/globals.h"
-#include "support/world_fixture.h"
 #include "reference_rng.h"
 #include "support/recording_driver.h"
+#include "support/world_fixture.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ int SeedForRoll(int r) {
 
 TEST_F(DropTest, RewardRollsTheKindAndAlwaysScores) {
   const std::pair<int, std::optional<int>> cases[] = {
-      {0, 0},   {499, 0}, {500, 1}, {514, 1}, {515, 2}, {554, 2}, {555, 3}, {559, 3},
+      {0, 0},   {499, 0}, {500, 1}, {514, 1}, {515, 2}, {554, 2}, {555, 3},  {559, 3},
       {560, 4}, {599, 4}, {600, 5}, {689, 5}, {690, 6}, {704, 6}, {705, {}}, {999, {}},
   };
   for (const auto& [roll, kind] : cases) {
@@ -176,10 +176,9 @@ TEST_F(DropTest, DrawsASilhouetteFirstAndBlinksAtTheEnd) {
     bool drawn;
     int red;  // of the colour it is drawn in
   };
-  const Case cases[] = {{0, true, 0},       {499, true, 0},     {500, true, 255},
-                        {4000, true, 255},  {4099, true, 255},  {4100, false, 0},
-                        {4199, false, 0},   {4200, true, 255},  {5999, false, 0},
-                        {6000, true, 255}};
+  const Case cases[] = {{0, true, 0},      {499, true, 0},   {500, true, 255}, {4000, true, 255},
+                        {4099, true, 255}, {4100, false, 0}, {4199, false, 0}, {4200, true, 255},
+                        {5999, false, 0},  {6000, true, 255}};
   int steps = 0;
   for (const Case& k : cases) {
     rec.Clear();

@@ -9,8 +9,8 @@
 #include "engine/numbers.h"
 #include "game/effects.h"
 #include "game/globals.h"
-#include "support/world_fixture.h"
 #include "reference_rng.h"
+#include "support/world_fixture.h"
 
 namespace {
 

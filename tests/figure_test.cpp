@@ -14,12 +14,12 @@
 #include "game/effects.h"
 #include "game/figure.h"
 #include "game/globals.h"
-#include "support/world_fixture.h"
 #include "support/recording_driver.h"
+#include "support/world_fixture.h"
 
 namespace {
 
-constexpr int kFloorRow = 30;             // pixels 480..495
+constexpr int kFloorRow = 30;                 // pixels 480..495
 constexpr int kStandY = 16 * kFloorRow - 16;  // legs box bottom at 479
 
 class FigureTest : public ::testing::Test {
@@ -219,7 +219,8 @@ TEST_F(FigureTest, MoverStruckFromBelowWhileRisingHurts) {
   f.og = 0;
   f.act = 5;
   f.dy = -6;
-  // The mover's hit boxes end at y + 8; the figure's head starts at y - 15: they meet after 3 steps.
+  // The mover's hit boxes end at y + 8; the figure's head starts at y - 15: they meet after 3
+  // steps.
   auto c = AddActiveCreature(5, 400, 300 - 26, 1);
   Update();
   EXPECT_EQ(f.y, 298);
@@ -247,7 +248,7 @@ TEST_F(FigureTest, LastHitPointEndsTheGameOnce) {
 
 TEST_F(FigureTest, WallUndoesEveryHorizontalStep) {
   map[26][kFloorRow - 1] = 1;  // pixels 416..431
-  TFig& f = Standing(407);  // legs box to x + 7 = 414
+  TFig& f = Standing(407);     // legs box to x + 7 = 414
   Key(39, true);
   Update();
   EXPECT_EQ(f.x, 408);

@@ -148,21 +148,19 @@ TEST_F(FontLoadTest, DrawPlacesCellsByAlignment) {
     float top;
   };
   const Case cases[] = {
-      {"AA", 0, 2, {99, 111}, 46},
-      {"AA", 1, 2, {78, 90}, 46},
+      {"AA", 0, 2, {99, 111}, 46}, {"AA", 1, 2, {78, 90}, 46},
       {"AA", 2, 2, {89, 101}, 46},  // width 21 moves the text by 10
       {"B", 2, 2, {101}, 46},       // width -5 moves it by -2, toward zero
-      {"AA", 7, 1, {99, 111}, 47},
-      {"AA", 0, 0, {99, 111}, 45},
-      {"AA", 0, 9, {99, 111}, 45},
-      {"", 2, 2, {}, 0},
+      {"AA", 7, 1, {99, 111}, 47}, {"AA", 0, 0, {99, 111}, 45},
+      {"AA", 0, 9, {99, 111}, 45}, {"", 2, 2, {}, 0},
   };
   for (const Case& c : cases) {
     rec.Clear();
     font->Dr(c.text, 100, 50, c.xalign, c.yalign);
     ASSERT_EQ(rec.quads.size(), c.lefts.size()) << '"' << c.text << "\" " << c.xalign;
     for (size_t i = 0; i < c.lefts.size(); ++i) {
-      EXPECT_EQ(rec.quads[i].Left(), c.lefts[i]) << '"' << c.text << "\" " << c.xalign << " cell " << i;
+      EXPECT_EQ(rec.quads[i].Left(), c.lefts[i])
+          << '"' << c.text << "\" " << c.xalign << " cell " << i;
       EXPECT_EQ(rec.quads[i].Top(), c.top) << '"' << c.text << "\" " << c.yalign;
     }
   }

@@ -21,7 +21,8 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
 }
 
 ::testing::AssertionResult Near(const Rgb& actual, const Rgb& expected, int tolerance = 2) {
-  if (std::abs(actual.r - expected.r) <= tolerance && std::abs(actual.g - expected.g) <= tolerance &&
+  if (std::abs(actual.r - expected.r) <= tolerance &&
+      std::abs(actual.g - expected.g) <= tolerance &&
       std::abs(actual.b - expected.b) <= tolerance) {
     return ::testing::AssertionSuccess();
   }
@@ -99,13 +100,13 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
     float alpha;
     Rgb expected;
   } cases[] = {
-      {1, 0.6f, source},            // mask: alpha >= 0.5 passes, unblended
-      {1, 0.49f, grey},             // mask: alpha below 0.5 leaves no pixels
-      {2, 0.5f, source},            // solid ignores alpha
-      {3, 0.5f, {150, 75, 50}},     // alpha: src * a + dst * (1 - a), a = 127/255
-      {4, 0.5f, {200, 125, 100}},   // light: src * a + dst
-      {5, 0.5f, {78, 20, 0}},       // shade: src * dst
-      {7, 0.5f, source},            // unknown: solid
+      {1, 0.6f, source},           // mask: alpha >= 0.5 passes, unblended
+      {1, 0.49f, grey},            // mask: alpha below 0.5 leaves no pixels
+      {2, 0.5f, source},           // solid ignores alpha
+      {3, 0.5f, {150, 75, 50}},    // alpha: src * a + dst * (1 - a), a = 127/255
+      {4, 0.5f, {200, 125, 100}},  // light: src * a + dst
+      {5, 0.5f, {78, 20, 0}},      // shade: src * dst
+      {7, 0.5f, source},           // unknown: solid
   };
   int x = 0;
   for (const Case& c : cases) {
@@ -114,7 +115,8 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
     SetColor(source.r, source.g, source.b);
     SetAlpha(c.alpha);
     DrawRect(x, 0, 10, 10);
-    EXPECT_TRUE(Near(Frame().At(x + 5, 5), c.expected)) << "mode " << c.mode << " alpha " << c.alpha;
+    EXPECT_TRUE(Near(Frame().At(x + 5, 5), c.expected))
+        << "mode " << c.mode << " alpha " << c.alpha;
     x += 10;
   }
 }
@@ -175,12 +177,12 @@ TEST_F(GLPixels, ViewportClipsDrawingButNotCls) {
 TEST_F(GLPixels, ImagesKeepAlphaAndMaskBlackOnScreen) {
   // RGB: red, black, blue. RGBA: opaque black, half-transparent white. Gray+alpha: 200 opaque,
   // 100 transparent.
-  TImagePtr rgb = LoadImage(WritePng(Path("rgb.png"), 3, 1, PNG_COLOR_TYPE_RGB, 8,
-                                     {255, 0, 0, 0, 0, 0, 0, 0, 255}));
+  TImagePtr rgb = LoadImage(
+      WritePng(Path("rgb.png"), 3, 1, PNG_COLOR_TYPE_RGB, 8, {255, 0, 0, 0, 0, 0, 0, 0, 255}));
   TImagePtr rgba = LoadImage(WritePng(Path("rgba.png"), 2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8,
                                       {0, 0, 0, 255, 255, 255, 255, 128}));
-  TImagePtr gray = LoadImage(WritePng(Path("ga.png"), 2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8,
-                                      {200, 255, 100, 0}));
+  TImagePtr gray =
+      LoadImage(WritePng(Path("ga.png"), 2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {200, 255, 100, 0}));
   ASSERT_TRUE(rgb && rgba && gray);
   const Rgb green{0, 255, 0};
   Background(0, 0, 100, 40, green);
@@ -212,8 +214,8 @@ TEST_F(GLPixels, SheetCellsDrawWithTheirHandleAndTurnAboutIt) {
     }
   }
   AutoMidHandle(1);
-  TImagePtr sheet = LoadAnimImage(WritePng(Path("sheet.png"), 70, 32, PNG_COLOR_TYPE_RGB, 8, samples),
-                                  32, 32, 0, 2);
+  TImagePtr sheet = LoadAnimImage(
+      WritePng(Path("sheet.png"), 70, 32, PNG_COLOR_TYPE_RGB, 8, samples), 32, 32, 0, 2);
   ASSERT_TRUE(sheet);
   DrawImage(*sheet, 100, 50, 1);
   Frame frame;
@@ -257,15 +259,17 @@ TEST_F(GLPixels, TexturesArePowersOfTwoWithTheEdgeRepeated) {
   EXPECT_EQ(height, 32);
   std::vector<uint8_t> texels(32 * 32 * 4);
   glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-  auto texel = [&](int x, int y) { return std::vector<uint8_t>(&texels[(y * 32 + x) * 4], &texels[(y * 32 + x) * 4 + 4]); };
+  auto texel = [&](int x, int y) {
+    return std::vector<uint8_t>(&texels[(y * 32 + x) * 4], &texels[(y * 32 + x) * 4 + 4]);
+  };
   EXPECT_EQ(texel(20, 5), texel(19, 5));
   EXPECT_EQ(texel(7, 20), texel(7, 19));
   EXPECT_EQ(texel(20, 20), texel(19, 19));
 }
 
 TEST_F(GLPixels, MipmappedImagesGetEveryLevelAndReleasedTexturesAreDeleted) {
-  const std::string path =
-      WritePng(Path("flat.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8, std::vector<uint8_t>(16 * 16 * 3, 120));
+  const std::string path = WritePng(Path("flat.png"), 16, 16, PNG_COLOR_TYPE_RGB, 8,
+                                    std::vector<uint8_t>(16 * 16 * 3, 120));
   TImagePtr image = LoadImage(path, MASKEDIMAGE | FILTEREDIMAGE | MIPMAPPEDIMAGE);
   ASSERT_TRUE(image);
   DrawImage(*image, 0, 0);
@@ -314,7 +318,8 @@ TEST_F(GLPixels, GrabbedWindowIsTransparentWhereBlack) {
 }
 
 TEST_F(GLPixels, ANewContextRebuildsTextures) {
-  TImagePtr image = LoadImage(WritePng(Path("one.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {10, 200, 30}));
+  TImagePtr image =
+      LoadImage(WritePng(Path("one.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {10, 200, 30}));
   ASSERT_TRUE(image);
   DrawImage(*image, 5, 5);
   const int first_seq = image->seqs[0];

@@ -19,7 +19,8 @@ TEST(GraphicsContext, OpeningSetsTheStateAndClearsWithoutPresenting) {
   TGraphicsPtr g = Graphics(800, 576, 0, 60, 0);
   ASSERT_TRUE(g);
   EXPECT_EQ(GraphicsSeq(), seq + 2);
-  EXPECT_EQ(rec.calls.front().args, (std::vector<float>{800, 576, 0, 60, 2}));  // default flags added
+  EXPECT_EQ(rec.calls.front().args,
+            (std::vector<float>{800, 576, 0, 60, 2}));  // default flags added
   EXPECT_EQ(rec.Calls("Cls"), 1);
   EXPECT_TRUE(rec.flips.empty());
   EXPECT_EQ(GraphicsWidth(), 800);
@@ -111,10 +112,8 @@ TEST_F(Drawing, RectanglesTurnAndScaleAboutTheirTopLeftCorner) {
     float x, y, w, h;
     float left, top, right, bottom;
   } cases[] = {
-      {0, 1, 1, 10, 20, 30, 40, 10, 20, 40, 60},
-      {90, 1, 1, 100, 100, 20, 10, 90, 100, 100, 120},
-      {0, 2, 1, 0, 0, 10, 10, 0, 0, 20, 10},
-      {0, 1, 1, 0, 300, 800, -2, 0, 298, 800, 300},
+      {0, 1, 1, 10, 20, 30, 40, 10, 20, 40, 60},  {90, 1, 1, 100, 100, 20, 10, 90, 100, 100, 120},
+      {0, 2, 1, 0, 0, 10, 10, 0, 0, 20, 10},      {0, 1, 1, 0, 300, 800, -2, 0, 298, 800, 300},
       {180, 1, 1, 50, 50, 10, 5, 40, 45, 50, 50},
   };
   for (const Case& c : cases) {

@@ -1,9 +1,9 @@
 // The offscreen backend and the stomp-headless contract: argument and script parsing, the virtual
 // clock and event queue driven directly, screenshots from a real EGL context, and the executable
 // end to end.
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 #include <png.h>
-#include <GL/gl.h>
 
 #include <climits>
 #include <memory>
@@ -128,16 +128,16 @@ TEST(HeadlessArgs, RefusesBadArgumentsWithOneLine) {
 TEST(HeadlessScript, ReadsEveryLineKindInFrameOrder) {
   headless::InputScript script;
   std::string error;
-  ASSERT_TRUE(headless::ReadInputScript(
-      "# comment line\n"
-      "3 left down   # held from frame 3\n"
-      "\n"
-      "1 space tap\r\n"
-      "3 65 up\n"
-      "  0 escape down\n"
-      "2 close\n2 deactivate\n2 activate\n"
-      "4 stall 45\n1 stall 0\n",
-      "input.txt", script, error))
+  ASSERT_TRUE(
+      headless::ReadInputScript("# comment line\n"
+                                "3 left down   # held from frame 3\n"
+                                "\n"
+                                "1 space tap\r\n"
+                                "3 65 up\n"
+                                "  0 escape down\n"
+                                "2 close\n2 deactivate\n2 activate\n"
+                                "4 stall 45\n1 stall 0\n",
+                                "input.txt", script, error))
       << error;
   std::vector<std::pair<int, platform::Event>> want = {
       {0, {513, 27}}, {1, {513, 32}}, {1, {514, 32}}, {2, {259, 0}},
@@ -250,7 +250,7 @@ TEST_F(Backend, ScriptEventsArriveBeforeTheirFrameAndStallsMoveTheClock) {
   platform::WaitEvent();
   EXPECT_EQ(Describe(Drain()), tick);
 
-  platform::SwapWindow(0);  // end of frame 0
+  platform::SwapWindow(0);                // end of frame 0
   EXPECT_EQ(Describe(Drain()), "259:0");  // frame 1
   platform::WaitEvent();
   Drain();
@@ -334,8 +334,8 @@ TEST(TraceReader, ParsesNestedValuesAndRefusesBrokenText) {
   EXPECT_THROW((*v)["f"].String(), std::runtime_error);
   EXPECT_THROW(json::Value(1.5).Int(), std::runtime_error);
 
-  for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "{\"a\":1,\"a\":2}", "\"abc", "01x", "[1] 2",
-                          "nul", "\"\\x\"", "-"})
+  for (const char* bad : {"", "{", "{\"a\" 1}", "[1,]", "{\"a\":1,\"a\":2}", "\"abc", "01x",
+                          "[1] 2", "nul", "\"\\x\"", "-"})
     EXPECT_FALSE(json::Parse(bad)) << bad;
 }
 
@@ -395,7 +395,8 @@ TEST_F(HeadlessRun, StartUpErrorsAreOneLineAndNonZero) {
     RunResult run = RunHeadless(options);
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.stderr_text.find(c.says), std::string::npos) << run.stderr_text;
-    EXPECT_EQ(std::count(run.stderr_text.begin(), run.stderr_text.end(), '\n'), 1) << run.stderr_text;
+    EXPECT_EQ(std::count(run.stderr_text.begin(), run.stderr_text.end(), '\n'), 1)
+        << run.stderr_text;
     EXPECT_TRUE(run.trace.empty());
   }
 }

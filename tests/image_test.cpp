@@ -22,7 +22,8 @@ class Images : public ::testing::Test {
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
         const int cell = y / 16 * (width / 16) + x / 16;
-        samples.insert(samples.end(), {static_cast<uint8_t>(x / 16 < width / 16 ? 10 + cell : 1), 5, 5});
+        samples.insert(samples.end(),
+                       {static_cast<uint8_t>(x / 16 < width / 16 ? 10 + cell : 1), 5, 5});
       }
     }
     return WritePng(Path(name), width, height, PNG_COLOR_TYPE_RGB, 8, samples);
@@ -41,7 +42,7 @@ TEST_F(Images, SheetCellsAreNumberedAlongRowsThenDown) {
   ASSERT_TRUE(all);
   EXPECT_EQ(all->FrameCount(), 8);
   EXPECT_EQ(all->width, 16);
-  EXPECT_EQ(Red(*all, 4), 10 + 4);  // the cell at (0, 16)
+  EXPECT_EQ(Red(*all, 4), 10 + 4);          // the cell at (0, 16)
   EXPECT_EQ(Red(*all, 7, 15, 15), 10 + 7);  // the cell at (48, 16), to its last pixel
 
   TImagePtr tail = LoadAnimImage(sheet, 16, 16, 2, 6);
@@ -63,9 +64,10 @@ TEST_F(Images, PartialCellsAtTheEdgeAreIgnored) {
 
 TEST_F(Images, DefaultFlagsMaskBlackButKeepAnAlphaChannel) {
   // Left pixel black, right pixel grey, in RGB and in RGBA (black there fully opaque).
-  const std::string rgb = WritePng(Path("rgb.png"), 2, 1, PNG_COLOR_TYPE_RGB, 8, {0, 0, 0, 90, 60, 30});
-  const std::string rgba =
-      WritePng(Path("rgba.png"), 2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8, {0, 0, 0, 255, 90, 60, 30, 100});
+  const std::string rgb =
+      WritePng(Path("rgb.png"), 2, 1, PNG_COLOR_TYPE_RGB, 8, {0, 0, 0, 90, 60, 30});
+  const std::string rgba = WritePng(Path("rgba.png"), 2, 1, PNG_COLOR_TYPE_RGB_ALPHA, 8,
+                                    {0, 0, 0, 255, 90, 60, 30, 100});
   const std::string gray_alpha =
       WritePng(Path("ga.png"), 2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {0, 200, 70, 20});
 

@@ -91,7 +91,8 @@ TEST_F(LevelTest, CountsAreLittleEndian) {
   LevelFile level;
   std::string bytes = level.Bytes();
   // Group 6 announced by the bytes 03 00 00 00, followed by three points.
-  bytes.replace(bytes.size() - 4, 4, std::string("\x03\x00\x00\x00", 4) + "\x01\x02\x03\x04\x05\x06");
+  bytes.replace(bytes.size() - 4, 4,
+                std::string("\x03\x00\x00\x00", 4) + "\x01\x02\x03\x04\x05\x06");
   Write(bytes);
   LoadMap();
   ASSERT_EQ(spawns[6].size(), 3u);

@@ -73,30 +73,49 @@ TEST_F(ListTest, RemovalAndAppendingDuringAWalk) {
     std::vector<std::string> after;
   };
   const std::vector<Case> cases = {
-      {"X removes itself", "X", [](ListTest& t) { t.list_.Remove(t.Named("X").get()); },
-       {"X", "Y", "Z"}, {"Y", "Z"}},
-      {"X removes Y, on whose link the walk stands", "X",
-       [](ListTest& t) { t.list_.Remove(t.Named("Y").get()); }, {"X", "-", "Z"}, {"X", "Z"}},
-      {"X removes Z, ahead of the walk", "X", [](ListTest& t) { t.list_.Remove(t.Named("Z").get()); },
-       {"X", "Y"}, {"X", "Y"}},
-      {"Y appends W", "Y", [](ListTest& t) { t.list_.AddLast(t.Named("W")); },
-       {"X", "Y", "Z", "W"}, {"X", "Y", "Z", "W"}},
+      {"X removes itself",
+       "X",
+       [](ListTest& t) { t.list_.Remove(t.Named("X").get()); },
+       {"X", "Y", "Z"},
+       {"Y", "Z"}},
+      {"X removes Y, on whose link the walk stands",
+       "X",
+       [](ListTest& t) { t.list_.Remove(t.Named("Y").get()); },
+       {"X", "-", "Z"},
+       {"X", "Z"}},
+      {"X removes Z, ahead of the walk",
+       "X",
+       [](ListTest& t) { t.list_.Remove(t.Named("Z").get()); },
+       {"X", "Y"},
+       {"X", "Y"}},
+      {"Y appends W",
+       "Y",
+       [](ListTest& t) { t.list_.AddLast(t.Named("W")); },
+       {"X", "Y", "Z", "W"},
+       {"X", "Y", "Z", "W"}},
       // The walk already stands on the head when the last body runs: W waits for the next walk.
-      {"Z appends W", "Z", [](ListTest& t) { t.list_.AddLast(t.Named("W")); },
-       {"X", "Y", "Z"}, {"X", "Y", "Z", "W"}},
-      {"Y removes Z, whose successor is the head, then appends W", "Y",
+      {"Z appends W",
+       "Z",
+       [](ListTest& t) { t.list_.AddLast(t.Named("W")); },
+       {"X", "Y", "Z"},
+       {"X", "Y", "Z", "W"}},
+      {"Y removes Z, whose successor is the head, then appends W",
+       "Y",
        [](ListTest& t) {
          t.list_.Remove(t.Named("Z").get());
          t.list_.AddLast(t.Named("W"));
        },
-       {"X", "Y", "-"}, {"X", "Y", "W"}},
+       {"X", "Y", "-"},
+       {"X", "Y", "W"}},
       {"X clears the list", "X", [](ListTest& t) { t.list_.Clear(); }, {"X", "-", "-"}, {}},
-      {"Y clears the list and appends W", "Y",
+      {"Y clears the list and appends W",
+       "Y",
        [](ListTest& t) {
          t.list_.Clear();
          t.list_.AddLast(t.Named("W"));
        },
-       {"X", "Y", "-"}, {"W"}},
+       {"X", "Y", "-"},
+       {"W"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

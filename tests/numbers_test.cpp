@@ -28,7 +28,7 @@ TEST(Rnd, SeedMasksAndReplacesTheTwoFixedPoints) {
     int state;
   };
   const std::vector<Case> cases = {
-      {0, 4660}, {2147483647, 4660}, {-1, 4660},      {INT_MIN, 4660},
+      {0, 4660}, {2147483647, 4660}, {-1, 4660},       {INT_MIN, 4660},
       {1, 1},    {77, 77},           {-2, 2147483646}, {INT_MIN + 5, 5},
   };
   for (const Case& c : cases) {
@@ -112,9 +112,16 @@ TEST(Numbers, TruncIntGoesTowardZero) {
     int result;
   };
   const std::vector<Case> cases = {
-      {-0.5, 0}, {1.9999, 1}, {2.9, 2},     {-2.9, -2},          {0.0, 0},
-      {2147483647.0, INT_MAX}, {-2147483648.0, INT_MIN},          {1e10, INT_MAX},
-      {-1e10, INT_MIN},        {std::nan(""), 0},
+      {-0.5, 0},
+      {1.9999, 1},
+      {2.9, 2},
+      {-2.9, -2},
+      {0.0, 0},
+      {2147483647.0, INT_MAX},
+      {-2147483648.0, INT_MIN},
+      {1e10, INT_MAX},
+      {-1e10, INT_MIN},
+      {std::nan(""), 0},
   };
   for (const Case& c : cases) EXPECT_EQ(TruncInt(c.value), c.result) << c.value;
 }
@@ -133,12 +140,27 @@ TEST(Numbers, TextToInt) {
     int value;
   };
   const std::vector<Case> cases = {
-      {"  -42abc", -42},   {"$ff", 255},         {"$Ff", 255},     {"%101", 5},
-      {"", 0},             {"abc", 0},           {"-", 0},         {"+17", 17},
-      {"\t\n\v\f\r 9", 9}, {"-$10", -16},        {"%1021", 2},     {"$1g", 1},
-      {" 1 2", 1},         {"0x10", 0},          {"007", 7},       {"- 5", 0},
-      {"2147483647", INT_MAX}, {"2147483648", INT_MIN}, {"-2147483648", INT_MIN},
-      {"4294967297", 1},   {"$FFFFFFFF", -1},
+      {"  -42abc", -42},
+      {"$ff", 255},
+      {"$Ff", 255},
+      {"%101", 5},
+      {"", 0},
+      {"abc", 0},
+      {"-", 0},
+      {"+17", 17},
+      {"\t\n\v\f\r 9", 9},
+      {"-$10", -16},
+      {"%1021", 2},
+      {"$1g", 1},
+      {" 1 2", 1},
+      {"0x10", 0},
+      {"007", 7},
+      {"- 5", 0},
+      {"2147483647", INT_MAX},
+      {"2147483648", INT_MIN},
+      {"-2147483648", INT_MIN},
+      {"4294967297", 1},
+      {"$FFFFFFFF", -1},
   };
   for (const Case& c : cases) EXPECT_EQ(TextToInt(c.text), c.value) << '"' << c.text << '"';
 }

@@ -43,12 +43,9 @@ TEST(Pixmap, EveryFormatConvertsToRgba) {
     std::vector<uint8_t> bytes;
     Rgba expected;
   } cases[] = {
-      {PF_I8, {77}, {77, 77, 77, 255}},
-      {PF_A8, {40}, {255, 255, 255, 40}},
-      {PF_BGR888, {1, 2, 3}, {3, 2, 1, 255}},
-      {PF_RGB888, {1, 2, 3}, {1, 2, 3, 255}},
-      {PF_BGRA8888, {1, 2, 3, 4}, {3, 2, 1, 4}},
-      {PF_RGBA8888, {1, 2, 3, 4}, {1, 2, 3, 4}},
+      {PF_I8, {77}, {77, 77, 77, 255}},          {PF_A8, {40}, {255, 255, 255, 40}},
+      {PF_BGR888, {1, 2, 3}, {3, 2, 1, 255}},    {PF_RGB888, {1, 2, 3}, {1, 2, 3, 255}},
+      {PF_BGRA8888, {1, 2, 3, 4}, {3, 2, 1, 4}}, {PF_RGBA8888, {1, 2, 3, 4}, {1, 2, 3, 4}},
   };
   for (const Case& c : cases) {
     TPixmapPtr p = TPixmap::Create(3, 1, c.format);
@@ -86,15 +83,13 @@ TEST(Pixmap, PasteConvertsAndClipsAtTheEdge) {
 TEST(Masking, MaskColourTakesTheMeanOfItsOtherNeighbours) {
   const Rgba k{0, 0, 0, 255};
   // Row 0: red, black, blue.  Row 1: black, black, green.  Row 2: black, black, black.
-  TPixmapPtr p = RgbaPixmap(3, 3,
-                            {{200, 0, 0, 255}, k, {0, 0, 100, 255},
-                             k, k, {0, 61, 0, 255},
-                             k, k, k});
+  TPixmapPtr p =
+      RgbaPixmap(3, 3, {{200, 0, 0, 255}, k, {0, 0, 100, 255}, k, k, {0, 61, 0, 255}, k, k, k});
   TPixmapPtr m = MaskPixmap(*p, 0, 0, 0);
   EXPECT_EQ(At(*m, 0, 0), (Rgba{200, 0, 0, 255}));
   EXPECT_EQ(At(*m, 1, 0), (Rgba{200 / 3, 61 / 3, 100 / 3, 0}));  // red, blue, green around it
   EXPECT_EQ(At(*m, 1, 1), (Rgba{200 / 3, 61 / 3, 100 / 3, 0}));
-  EXPECT_EQ(At(*m, 0, 2), (Rgba{0, 0, 0, 0}));                 // only black around it
+  EXPECT_EQ(At(*m, 0, 2), (Rgba{0, 0, 0, 0}));  // only black around it
   EXPECT_EQ(At(*m, 2, 2), (Rgba{0, 61, 0, 0}));
 }
 
@@ -138,13 +133,37 @@ TEST_F(Png, DecodesEachLayoutIntoItsFormat) {
       {"gray", PNG_COLOR_TYPE_GRAY, 8, {9, 250}, {}, {}, PF_I8, {9, 250}},
       {"gray2", PNG_COLOR_TYPE_GRAY, 2, {0b11010000}, {}, {}, PF_I8, {255, 85}},
       {"rgb", PNG_COLOR_TYPE_RGB, 8, {1, 2, 3, 4, 5, 6}, {}, {}, PF_RGB888, {1, 2, 3, 4, 5, 6}},
-      {"rgba", PNG_COLOR_TYPE_RGB_ALPHA, 8, {1, 2, 3, 0, 5, 6, 7, 128}, {}, {}, PF_RGBA8888,
+      {"rgba",
+       PNG_COLOR_TYPE_RGB_ALPHA,
+       8,
+       {1, 2, 3, 0, 5, 6, 7, 128},
+       {},
+       {},
+       PF_RGBA8888,
        {1, 2, 3, 0, 5, 6, 7, 128}},
-      {"gray_alpha", PNG_COLOR_TYPE_GRAY_ALPHA, 8, {30, 40, 200, 255}, {}, {}, PF_RGBA8888,
+      {"gray_alpha",
+       PNG_COLOR_TYPE_GRAY_ALPHA,
+       8,
+       {30, 40, 200, 255},
+       {},
+       {},
+       PF_RGBA8888,
        {30, 30, 30, 40, 200, 200, 200, 255}},
-      {"rgb16", PNG_COLOR_TYPE_RGB, 16, {1, 99, 2, 99, 3, 99, 250, 0, 251, 0, 252, 0}, {}, {},
-       PF_RGB888, {1, 2, 3, 250, 251, 252}},
-      {"palette_trns", PNG_COLOR_TYPE_PALETTE, 8, {1, 0}, {10, 20, 30, 40, 50, 60}, {0}, PF_RGBA8888,
+      {"rgb16",
+       PNG_COLOR_TYPE_RGB,
+       16,
+       {1, 99, 2, 99, 3, 99, 250, 0, 251, 0, 252, 0},
+       {},
+       {},
+       PF_RGB888,
+       {1, 2, 3, 250, 251, 252}},
+      {"palette_trns",
+       PNG_COLOR_TYPE_PALETTE,
+       8,
+       {1, 0},
+       {10, 20, 30, 40, 50, 60},
+       {0},
+       PF_RGBA8888,
        {40, 50, 60, 255, 10, 20, 30, 0}},
   };
   for (const Case& c : cases) {
@@ -183,8 +202,8 @@ TEST_F(Png, SaveThenLoadGivesTheSamePixels) {
 }
 
 TEST_F(Png, BadFilesGiveNoneWithoutAMessage) {
-  const std::string good = WritePng(Path("good.png"), 8, 8, PNG_COLOR_TYPE_RGB, 8,
-                                    std::vector<uint8_t>(8 * 8 * 3, 77));
+  const std::string good =
+      WritePng(Path("good.png"), 8, 8, PNG_COLOR_TYPE_RGB, 8, std::vector<uint8_t>(8 * 8 * 3, 77));
   const std::vector<uint8_t> bytes = ReadBytes(good);
   std::vector<uint8_t> corrupt = bytes;
   corrupt[bytes.size() / 2] ^= 0xFF;  // inside the image data: a CRC or zlib error

@@ -18,11 +18,11 @@
 #include "game/figure.h"
 #include "game/font.h"
 #include "game/globals.h"
-#include "support/world_fixture.h"
 #include "game/playstep.h"
 #include "reference_rng.h"
 #include "support/headless_run.h"
 #include "support/recording_driver.h"
+#include "support/world_fixture.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ TEST_F(PlayStepTest, WaveScheduleByPlaySecond) {
     std::vector<int> spawned;  // kinds, or {0} for "some regular batch of three"
   };
   const Case cases[] = {
-      {54, 0, {0, 0, 0}}, {60, 0, {4}},     {66, 0, {0, 0, 0}}, {120, 0, {5}},
+      {54, 0, {0, 0, 0}}, {60, 0, {4}},     {66, 0, {0, 0, 0}},  {120, 0, {5}},
       {180, 0, {6}},      {240, 0, {4, 4}}, {420, 0, {4, 4, 4}}, {6, 19, {0}},
       {6, 20, {}},        {200, 29, {0}},   {200, 30, {}},
   };

@@ -54,7 +54,8 @@ const char* const kOneSaveScript =
 // Joins the test process to a mount namespace of its own, once; empty, or why it cannot.
 const std::string& PrivateMountsUnavailable() {
   static const std::string why = [] {
-    if (unshare(CLONE_NEWNS) != 0) return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
+    if (unshare(CLONE_NEWNS) != 0)
+      return std::string("unshare(CLONE_NEWNS): ") + std::strerror(errno);
     if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
       return std::string("making / private: ") + std::strerror(errno);
     }
@@ -98,8 +99,8 @@ void PrepareGameDir(const TempDir& dir, const std::string& script) {
 class Game {
  public:
   Game(const TempDir& dir, const std::string& output, int frames)
-      : pid_(StartProcess({STOMP_HEADLESS_EXE, "--driver", "null", "--frames", std::to_string(frames),
-                           "--input", "input.txt"},
+      : pid_(StartProcess({STOMP_HEADLESS_EXE, "--driver", "null", "--frames",
+                           std::to_string(frames), "--input", "input.txt"},
                           dir.path(), output)) {}
   // Waits for the end, killing the game after `timeout_ms`; the status as a shell reports it.
   int Finish(int timeout_ms) { return FinishProcess(pid_, std::chrono::milliseconds(timeout_ms)); }
@@ -143,7 +144,8 @@ TEST(SaveFaults, WritableFolderGetsTheNewSave) {
 }
 
 TEST(SaveFaults, ReadOnlyFolderKeepsTheOldSave) {
-  if (!PrivateMountsUnavailable().empty()) GTEST_SKIP() << "no read-only mount: " << PrivateMountsUnavailable();
+  if (!PrivateMountsUnavailable().empty())
+    GTEST_SKIP() << "no read-only mount: " << PrivateMountsUnavailable();
   TempDir dir;
   PrepareGameDir(dir, kOneSaveScript);
   // Root ignores permission bits, so the folder is made read-only by a read-only bind mount.
@@ -169,7 +171,8 @@ TEST(SaveFaults, FolderNamedStatsDatIsLeftAlone) {
 }
 
 TEST(SaveFaults, FullDiskKeepsTheOldSave) {
-  if (!PrivateMountsUnavailable().empty()) GTEST_SKIP() << "no small tmpfs: " << PrivateMountsUnavailable();
+  if (!PrivateMountsUnavailable().empty())
+    GTEST_SKIP() << "no small tmpfs: " << PrivateMountsUnavailable();
   TempDir dir;
   Mount disk(dir.path(), "tmpfs", "tmpfs", 0, "size=64k");
   ASSERT_TRUE(disk.ok()) << disk.error();
@@ -178,8 +181,7 @@ TEST(SaveFaults, FullDiskKeepsTheOldSave) {
     // Fill every free block; the directory entries the save needs still fit, its data does not.
     std::ofstream filler(dir.File("filler"), std::ios::binary);
     const std::string block(4096, 'f');
-    while (filler.write(block.data(), block.size()) && filler.flush()) {
-    }
+    while (filler.write(block.data(), block.size()) && filler.flush()) {}
   }
   ExpectOneSave(dir, false);
   EXPECT_EQ(ReadFile(dir.File("stats.dat")), kOldSave);
@@ -191,16 +193,21 @@ std::string ManySavesScript(int cycles) {
   std::ostringstream script;
   for (int i = 0; i < cycles; ++i) {
     const int f = 4 + 8 * i;
-    script << f << " down tap\n" << f << " space tap\n" << f + 2 << " up tap\n" << f + 2
-           << " space tap\n" << f + 4 << " escape tap\n" << f + 6 << " down tap\n" << f + 6
-           << " space tap\n";
+    script << f << " down tap\n"
+           << f << " space tap\n"
+           << f + 2 << " up tap\n"
+           << f + 2 << " space tap\n"
+           << f + 4 << " escape tap\n"
+           << f + 6 << " down tap\n"
+           << f + 6 << " space tap\n";
   }
   return script.str();
 }
 
 TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
   constexpr int kStartMoney = 1000000;
-  constexpr int kCycles = 2000;  // more saves than any run lives to make; a longer script only reads slower
+  constexpr int kCycles =
+      2000;  // more saves than any run lives to make; a longer script only reads slower
   constexpr int kKills = 40;
   TempDir dir;
   PrepareGameDir(dir, ManySavesScript(kCycles));
@@ -223,13 +230,14 @@ TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
     int values[6];
     std::memcpy(values, saved->data(), sizeof values);  // little-endian like the machine
     const int bought = values[3];
-    EXPECT_EQ(*saved, Ints({0, 0, kStartMoney - 10 * bought, bought, 0, 0})) << "run " << run << ": a torn save";
+    EXPECT_EQ(*saved, Ints({0, 0, kStartMoney - 10 * bought, bought, 0, 0}))
+        << "run " << run << ": a torn save";
     EXPECT_GE(bought, last_bought) << "run " << run << ": an older save came back";
     last_bought = bought;
   }
   EXPECT_GT(last_bought, 0) << "no save happened before the kills";
-  std::printf("%d kills, %d saves in all, %d kills left a temporary file (killed mid-save)\n", kKills,
-              last_bought, killed_with_temp_file);
+  std::printf("%d kills, %d saves in all, %d kills left a temporary file (killed mid-save)\n",
+              kKills, last_bought, killed_with_temp_file);
 }
 
 }  // namespace

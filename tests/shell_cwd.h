@@ -9,7 +9,9 @@
 
 class InTempDir {
  public:
-  InTempDir() : _old(std::filesystem::current_path()) { std::filesystem::current_path(_dir.path()); }
+  InTempDir() : _old(std::filesystem::current_path()) {
+    std::filesystem::current_path(_dir.path());
+  }
   ~InTempDir() { std::filesystem::current_path(_old); }
   InTempDir(const InTempDir&) = delete;
   InTempDir& operator=(const InTempDir&) = delete;

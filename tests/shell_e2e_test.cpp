@@ -23,8 +23,9 @@ std::string Stats(int highscore, int item, int money, int heal, int ammo, int bl
   return bytes;
 }
 
-RunResult RunGame(int frames, const std::string& input, std::optional<std::string> stats = std::nullopt,
-              std::vector<std::string> extra = {}) {
+RunResult RunGame(int frames, const std::string& input,
+                  std::optional<std::string> stats = std::nullopt,
+                  std::vector<std::string> extra = {}) {
   RunOptions options;
   options.args = {"--frames", std::to_string(frames)};
   options.args.insert(options.args.end(), extra.begin(), extra.end());
@@ -56,7 +57,8 @@ TEST_F(ShellE2eTest, MenuSelectionWrapsBothWays) {
 // saving what was bought.
 TEST_F(ShellE2eTest, ShopBuysOnlyWhatTheMoneyCoversAndEscapeSavesNothing) {
   const std::string saved = Stats(3, 0, 9, 0, 0, 0);
-  RunResult run = RunGame(40, "3 down tap\n4 space tap\n5 down tap\n6 space tap\n8 escape tap\n", saved);
+  RunResult run =
+      RunGame(40, "3 down tap\n4 space tap\n5 down tap\n6 space tap\n8 escape tap\n", saved);
   ASSERT_EQ(run.status, 0) << run.stderr_text;
   ASSERT_GE(run.trace.size(), 7u) << run.trace_error;
   EXPECT_LT(run.trace.size(), 40u) << "escape ended the program";
@@ -97,7 +99,8 @@ TEST_F(ShellE2eTest, EndGameFromThePauseScreenSavesTheExactBytes) {
 // Space on "end game" and escape in the same frame: the game ends and is saved once; escape
 // neither resumes it nor quits from the menu afterwards.
 TEST_F(ShellE2eTest, EscapeWithEndGameInOneFrameLeavesTheGameEnded) {
-  const std::string script = "3 space tap\n10 escape tap\n12 down tap\n14 space tap\n14 escape tap\n";
+  const std::string script =
+      "3 space tap\n10 escape tap\n12 down tap\n14 space tap\n14 escape tap\n";
   RunResult run = RunGame(30, script, Stats(0, 0, 0, 0, 0, 0));
   ASSERT_EQ(run.status, 0) << run.stderr_text;
   ASSERT_EQ(run.trace.size(), 30u) << run.trace_error << ": escape quit from the menu";
@@ -110,7 +113,7 @@ TEST_F(ShellE2eTest, EscapeWithEndGameInOneFrameLeavesTheGameEnded) {
 
 TEST_F(ShellE2eTest, ClosingTheWindowSavesOnlyAGameInProgress) {
   RunResult in_game = RunGame(40, "3 down tap\n4 space tap\n5 up tap\n6 space tap\n12 close\n",
-                          Stats(0, 0, 10, 0, 0, 0));
+                              Stats(0, 0, 10, 0, 0, 0));
   EXPECT_EQ(in_game.status, 0) << in_game.stderr_text;
   EXPECT_LT(in_game.trace.size(), 40u);
   EXPECT_EQ(in_game.stats, Stats(0, 0, 0, 1, 0, 0)) << "the healing agent bought is kept";
@@ -125,7 +128,8 @@ TEST_F(ShellE2eTest, ShortStatsFileStopsStartUpAndIsLeftAlone) {
   const std::string short_file = Stats(1, 2, 3, 4, 5, 6).substr(0, 23);
   RunResult run = RunGame(10, "", short_file);
   EXPECT_EQ(run.status, 255);
-  EXPECT_NE(run.stderr_text.find("Error reading from stream"), std::string::npos) << run.stderr_text;
+  EXPECT_NE(run.stderr_text.find("Error reading from stream"), std::string::npos)
+      << run.stderr_text;
   EXPECT_EQ(run.stats, short_file);
 }
 
@@ -181,10 +185,11 @@ bool RegionIsBlack(const TPixmap& shot, int x0, int y0, int x1, int y1) {
   return true;
 }
 
-// A selected line at y has its yellow bars on rows y-24, y-23 and y+22, y+23, across all 800 pixels.
+// A selected line at y has its yellow bars on rows y-24, y-23 and y+22, y+23, across all 800
+// pixels.
 TEST_F(ShellE2eTest, SelectedLineIsFramedByYellowBarsOnExactRows) {
   RunResult run = RunGame(8, "5 down tap\n", std::nullopt,
-                      {"--screenshot", "4:first.png", "--screenshot", "6:second.png"});
+                          {"--screenshot", "4:first.png", "--screenshot", "6:second.png"});
   ASSERT_EQ(run.status, 0) << run.stderr_text;
   struct Case {
     const char* shot;
@@ -211,7 +216,8 @@ TEST_F(ShellE2eTest, HighscoreLineOnlyAboveZero) {
     bool shown;
   };
   for (const Case& c : {Case{0, false}, Case{1, true}, Case{-3, false}}) {
-    RunResult run = RunGame(5, "", Stats(c.highscore, 0, 0, 0, 0, 0), {"--screenshot", "3:menu.png"});
+    RunResult run =
+        RunGame(5, "", Stats(c.highscore, 0, 0, 0, 0, 0), {"--screenshot", "3:menu.png"});
     ASSERT_EQ(run.status, 0) << run.stderr_text;
     TPixmapPtr shot = Screenshot(run, "menu.png");
     ASSERT_TRUE(shot);

@@ -89,8 +89,8 @@ long RssKb(pid_t pid) {
 
 struct Minute {
   int creatures = 0, drops = 0, effects = 0;  // the most in any frame of the minute
-  long rss_kb = 0;                             // in the middle of the minute
-  int games = 0;                               // games started so far
+  long rss_kb = 0;                            // in the middle of the minute
+  int games = 0;                              // games started so far
 };
 
 struct Soak {
@@ -111,14 +111,15 @@ Soak Play(int frames) {
   fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir.File("gfx"));
   WriteFile(dir.File("input.txt"), RandomPlayScript(frames, 20240611));
   // Money for the shop: highscore 0, no item, money 100000, no supplies.
-  WriteFile(dir.File("stats.dat"), std::string("\0\0\0\0\0\0\0\0\xa0\x86\x01\0", 12) + std::string(12, '\0'));
+  WriteFile(dir.File("stats.dat"),
+            std::string("\0\0\0\0\0\0\0\0\xa0\x86\x01\0", 12) + std::string(12, '\0'));
   const std::string fifo = dir.File("trace.fifo");
   if (mkfifo(fifo.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
   const std::string output = dir.File("output.txt");
   const std::string frame_count = std::to_string(frames);
-  std::vector<const char*> argv = {STOMP_HEADLESS_EXE, "--driver", "null", "--frames",
-                                   frame_count.c_str(), "--input", "input.txt", "--trace",
-                                   "trace.fifo", nullptr};
+  std::vector<const char*> argv = {STOMP_HEADLESS_EXE,  "--driver", "null",      "--frames",
+                                   frame_count.c_str(), "--input",  "input.txt", "--trace",
+                                   "trace.fifo",        nullptr};
   const pid_t pid = fork();
   if (pid == 0) {
     // This end of the pipe stays open across exec and closes with the process, so the reader
@@ -154,7 +155,8 @@ Soak Play(int frames) {
       soak.oldest_effect_ms = std::max(soak.oldest_effect_ms, std::abs(now - effect["tm"].Int()));
     }
     // Drops age only while the world is updated: in play and after game over, not in the menu.
-    const bool world_ran = (state == 1 || state == 3) && (previous_state == 1 || previous_state == 3);
+    const bool world_ran =
+        (state == 1 || state == 3) && (previous_state == 1 || previous_state == 3);
     for (const json::Value& drop : (*frame)["drops"].Items()) {
       if (world_ran) soak.oldest_drop_ms = std::max(soak.oldest_drop_ms, now - drop["tm"].Int());
     }
@@ -200,7 +202,8 @@ TEST(Soak, RandomPlayGameAfterGameStaysClean) {
   EXPECT_EQ(soak.frames, frames) << "the trace ended early";
   EXPECT_GE(soak.games_over, 2) << "the random play did not go through game over";
   EXPECT_GE(soak.purchases, 1) << "the random play never bought anything";
-  EXPECT_EQ(soak.leftover_creatures_at_start, 0) << "a new game started with creatures of an old one";
+  EXPECT_EQ(soak.leftover_creatures_at_start, 0)
+      << "a new game started with creatures of an old one";
 
   // Every effect is gone within its second and every drop within its six seconds, so those
   // lists stay as short as the rate they are made at allows, however long the play.

@@ -136,9 +136,7 @@ TEST_F(StatsTest, FailedSaveKeepsTheOldStateAndReportsOneLine) {
     EXPECT_NE(err.find("stats.dat"), std::string::npos) << err;
     EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
     EXPECT_EQ(std::filesystem::is_directory("stats.dat"), was_folder);
-    if (!was_folder) {
-      EXPECT_EQ(ReadFile("stats.dat"), before);
-    }
+    if (!was_folder) { EXPECT_EQ(ReadFile("stats.dat"), before); }
     EXPECT_EQ(money, 99);
   }
 }

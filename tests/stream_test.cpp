@@ -31,7 +31,8 @@ class StreamTest : public ::testing::Test {
 
   void WriteFileBytes(const std::string& name, const std::vector<unsigned char>& bytes) const {
     std::ofstream out(PathOf(name), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
   }
 
   std::vector<unsigned char> FileBytes(const std::string& name) const {
@@ -51,9 +52,9 @@ TEST_F(StreamTest, IntsAreWrittenAndReadLeastSignificantByteFirst) {
   EXPECT_EQ(out->Size(), 20);
   out->Close();
 
-  const std::vector<unsigned char> expected = {0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,
-                                               0x78, 0x56, 0x34, 0x12, 0x00, 0x00, 0x00, 0x80,
-                                               0x00, 0x00, 0x00, 0x00};
+  const std::vector<unsigned char> expected = {0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF,
+                                               0xFF, 0x78, 0x56, 0x34, 0x12, 0x00, 0x00,
+                                               0x00, 0x80, 0x00, 0x00, 0x00, 0x00};
   EXPECT_EQ(FileBytes("ints.dat"), expected);
 
   TStreamPtr in = ReadStream(PathOf("ints.dat"));
@@ -171,7 +172,8 @@ TEST_F(StreamTest, RefusedWriteBeyondTheBufferRaisesInWriteBytes) {
   TStreamPtr out = WriteStream("/dev/full");
   ASSERT_TRUE(out);
   const std::vector<unsigned char> block(1 << 20, 0xAB);
-  EXPECT_THROW(out->WriteBytes(block.data(), static_cast<int>(block.size())), TStreamWriteException);
+  EXPECT_THROW(out->WriteBytes(block.data(), static_cast<int>(block.size())),
+               TStreamWriteException);
 }
 
 TEST_F(StreamTest, SyncWritesThroughAnOpenFile) {

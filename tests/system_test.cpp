@@ -251,8 +251,8 @@ TEST_F(TimerTest, AtMostSixteenRunAtOnce) {
 TEST(RunGuarded, UnhandledEngineErrorEndsWithItsTextAndStatus255) {
   EXPECT_EXIT(RunGuarded([] { throw TStreamReadException(); }), ::testing::ExitedWithCode(255),
               "^Error reading from stream\n$");
-  EXPECT_EXIT(RunGuarded([] { throw std::length_error("vector too long"); }), ::testing::ExitedWithCode(255),
-              "^vector too long\n$");
+  EXPECT_EXIT(RunGuarded([] { throw std::length_error("vector too long"); }),
+              ::testing::ExitedWithCode(255), "^vector too long\n$");
 }
 
 TEST(RunGuarded, ErrorExitStillRunsTheAtExitActions) {

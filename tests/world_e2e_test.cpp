@@ -25,8 +25,8 @@ class WorldE2eTest : public ::testing::Test {
   // Runs from the menu: space on "BRING IT ON!" at frame 2, then `script`.
   static RunResult Play(int frames, const std::string& script = "", int clock = 1000) {
     RunOptions options;
-    options.args = {"--frames", std::to_string(frames), "--clock", std::to_string(clock),
-                    "--driver", "null"};
+    options.args = {
+        "--frames", std::to_string(frames), "--clock", std::to_string(clock), "--driver", "null"};
     options.input = "2 space tap\n" + script;
     RunResult run = RunHeadless(options);
     EXPECT_EQ(run.status, 0) << run.stderr_text;

@@ -42,7 +42,8 @@ Sdf Polygon(std::vector<Point> v) {
       const float ex = v[i].x - v[j].x, ey = v[i].y - v[j].y, wx = p.x - v[j].x, wy = p.y - v[j].y;
       const float t = std::clamp((wx * ex + wy * ey) / (ex * ex + ey * ey), 0.f, 1.f);
       best = std::min(best, Length(wx - t * ex, wy - t * ey));
-      if ((v[i].y > p.y) != (v[j].y > p.y) && p.x < ex * (p.y - v[j].y) / ey + v[j].x) inside = !inside;
+      if ((v[i].y > p.y) != (v[j].y > p.y) && p.x < ex * (p.y - v[j].y) / ey + v[j].x)
+        inside = !inside;
     }
     return inside ? -best : best;
   };
@@ -68,7 +69,9 @@ Sdf Rotated(Sdf shape, Point pivot, float degrees) {
 
 Sdf Scaled(Sdf shape, Point pivot, float sx, float sy) {
   const float k = std::min(std::abs(sx), std::abs(sy));
-  return [=](Point p) { return shape({pivot.x + (p.x - pivot.x) / sx, pivot.y + (p.y - pivot.y) / sy}) * k; };
+  return [=](Point p) {
+    return shape({pivot.x + (p.x - pivot.x) / sx, pivot.y + (p.y - pivot.y) / sy}) * k;
+  };
 }
 
 Grey Flat(float grey) {
@@ -84,7 +87,9 @@ Grey Lit(Point centre, float radius, float grey) {
 }
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), grey_(static_cast<std::size_t>(width) * height, 0.f),
+    : width_(width),
+      height_(height),
+      grey_(static_cast<std::size_t>(width) * height, 0.f),
       alpha_(static_cast<std::size_t>(width) * height, 0.f) {}
 
 void Canvas::Over(int x, int y, float grey, float alpha) {
@@ -127,8 +132,10 @@ RgbaImage Canvas::ToImage() const {
   for (int y = 0; y < height_; ++y) {
     for (int x = 0; x < width_; ++x) {
       const std::size_t i = static_cast<std::size_t>(y) * width_ + x;
-      const auto grey = static_cast<std::uint8_t>(std::lround(std::clamp(grey_[i], 0.f, 1.f) * 255));
-      const auto alpha = static_cast<std::uint8_t>(std::lround(std::clamp(alpha_[i], 0.f, 1.f) * 255));
+      const auto grey =
+          static_cast<std::uint8_t>(std::lround(std::clamp(grey_[i], 0.f, 1.f) * 255));
+      const auto alpha =
+          static_cast<std::uint8_t>(std::lround(std::clamp(alpha_[i], 0.f, 1.f) * 255));
       std::uint8_t* px = image.At(x, y);
       px[0] = px[1] = px[2] = alpha ? grey : 0;
       px[3] = alpha;

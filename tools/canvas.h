@@ -59,6 +59,6 @@ class Canvas {
   void Over(int x, int y, float grey, float alpha);
   int width_;
   int height_;
-  std::vector<float> grey_;   // straight (not premultiplied) grey
+  std::vector<float> grey_;  // straight (not premultiplied) grey
   std::vector<float> alpha_;
 };

@@ -15,7 +15,8 @@ int ScaleFor(const RgbaImage& image) { return std::clamp(kTargetWidth / image.wi
 
 RgbaImage DrawContactSheet(const std::vector<NamedSheet>& sheets, const FontSheet& font) {
   int height = kMargin;
-  for (const NamedSheet& s : sheets) height += kLabelHeight + s.image.height * ScaleFor(s.image) + kMargin;
+  for (const NamedSheet& s : sheets)
+    height += kLabelHeight + s.image.height * ScaleFor(s.image) + kMargin;
   RgbaImage out(kTargetWidth + 2 * kMargin, height);
   for (std::size_t i = 0; i < out.pixels.size(); i += 4) {
     out.pixels[i] = out.pixels[i + 1] = out.pixels[i + 2] = 0x20;
@@ -32,7 +33,8 @@ RgbaImage DrawContactSheet(const std::vector<NamedSheet>& sheets, const FontShee
         const bool odd_cell = ((x / scale / s.cell) + (y / scale / s.cell)) % 2 == 1;
         const float back = odd_cell ? 0x3A : 0x44, a = src[3] / 255.f;
         std::uint8_t* dst = out.At(kMargin + x, top + y);
-        dst[0] = dst[1] = dst[2] = static_cast<std::uint8_t>(std::lround(src[0] * a + back * (1 - a)));
+        dst[0] = dst[1] = dst[2] =
+            static_cast<std::uint8_t>(std::lround(src[0] * a + back * (1 - a)));
       }
     }
     top += s.image.height * scale + kMargin;

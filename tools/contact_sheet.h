@@ -9,7 +9,7 @@
 struct NamedSheet {
   std::string name;  // file name in gfx/
   RgbaImage image;
-  int cell = 0;      // cell size in pixels
+  int cell = 0;  // cell size in pixels
 };
 
 RgbaImage DrawContactSheet(const std::vector<NamedSheet>& sheets, const FontSheet& font);

@@ -10,13 +10,13 @@
 std::string FontSheet::MetricsText() const {
   std::string out;
   for (int i = 0; i < 256; ++i) out += std::to_string(widths[i]) + ((i % 16 == 15) ? "\n" : " ");
-  out += std::to_string(sp) + " " + std::to_string(yb) + " " + std::to_string(yc) + " " + std::to_string(yt) +
-         " " + std::to_string(xo) + "\n";
+  out += std::to_string(sp) + " " + std::to_string(yb) + " " + std::to_string(yc) + " " +
+         std::to_string(yt) + " " + std::to_string(xo) + "\n";
   return out;
 }
 
-void FontSheet::DrawText(RgbaImage& target, const std::string& text, int x, int y, std::uint32_t rgb, float alpha,
-                         int shrink) const {
+void FontSheet::DrawText(RgbaImage& target, const std::string& text, int x, int y,
+                         std::uint32_t rgb, float alpha, int shrink) const {
   float pen = static_cast<float>(x - xo / shrink);
   for (unsigned char ch : text) {
     const int cx = (ch % kGlyphsAcross) * kGlyphCell, cy = (ch / kGlyphsAcross) * kGlyphCell;
@@ -54,11 +54,16 @@ std::optional<FontSettings> ParseFontSettings(const std::string& text, std::stri
       std::getline(in, key);
       continue;
     }
-    if (key == "file") in >> s.file;
-    else if (key == "licence") in >> s.licence;
-    else if (key == "pixel_size") in >> s.pixel_size;
-    else if (key == "pen_x") in >> s.pen_x;
-    else if (key == "spacing") in >> s.spacing;
+    if (key == "file")
+      in >> s.file;
+    else if (key == "licence")
+      in >> s.licence;
+    else if (key == "pixel_size")
+      in >> s.pixel_size;
+    else if (key == "pen_x")
+      in >> s.pen_x;
+    else if (key == "spacing")
+      in >> s.spacing;
     else {
       *error = "font settings: unknown key '" + key + "'";
       return std::nullopt;
@@ -91,8 +96,10 @@ std::optional<FontSheet> RenderFont(const FontSettings& settings, std::string* e
     return std::nullopt;
   }
   FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(settings.pixel_size));
-  const float ascent = face->size->metrics.ascender / 64.f, descent = -face->size->metrics.descender / 64.f;
-  const int baseline = static_cast<int>(std::lround((kGlyphCell - (ascent + descent)) / 2 + ascent));
+  const float ascent = face->size->metrics.ascender / 64.f,
+              descent = -face->size->metrics.descender / 64.f;
+  const int baseline =
+      static_cast<int>(std::lround((kGlyphCell - (ascent + descent)) / 2 + ascent));
 
   FontSheet font;
   font.sheet = RgbaImage(kGlyphCell * kGlyphsAcross, kGlyphCell * kGlyphsAcross);
@@ -101,7 +108,8 @@ std::optional<FontSheet> RenderFont(const FontSettings& settings, std::string* e
   font.yb = baseline;
   int cap_top = baseline, top = baseline;
   for (int code = 0; code < 256; ++code) {
-    if (!Printable(code) || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0) continue;
+    if (!Printable(code) || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0)
+      continue;
     const FT_GlyphSlot g = face->glyph;
     font.widths[code] = static_cast<int>(std::lround(g->advance.x / 64.0));
     if (code == 'H') cap_top = baseline - g->bitmap_top;
@@ -124,7 +132,8 @@ std::optional<FontSheet> RenderFont(const FontSettings& settings, std::string* e
         for (int v = -1; v <= 1; ++v)
           for (int u = -1; u <= 1; ++u) {
             const int nx = x + u, ny = y + v;
-            if (nx >= 0 && ny >= 0 && nx < kGlyphCell && ny < kGlyphCell) ring = std::max(ring, cover[ny * kGlyphCell + nx]);
+            if (nx >= 0 && ny >= 0 && nx < kGlyphCell && ny < kGlyphCell)
+              ring = std::max(ring, cover[ny * kGlyphCell + nx]);
           }
         const float c = cover[y * kGlyphCell + x], shadow = ring * 0.6f;
         const float alpha = c + shadow * (1 - c);

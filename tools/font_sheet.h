@@ -12,7 +12,7 @@ inline constexpr int kGlyphCell = 32;
 inline constexpr int kGlyphsAcross = 16;
 
 struct FontSheet {
-  RgbaImage sheet;              // 512x512, cell n at column n mod 16, row n div 16
+  RgbaImage sheet;  // 512x512, cell n at column n mod 16, row n div 16
   std::array<int, 256> widths{};
   int sp = 0, yb = 0, yc = 0, yt = 0, xo = 0;
 
@@ -20,11 +20,12 @@ struct FontSheet {
   std::string MetricsText() const;
   // Draws text the way the game does with left alignment and vertical alignment 0, for the
   // docs pictures; `shrink` 2 draws at half size.
-  void DrawText(RgbaImage& target, const std::string& text, int x, int y, std::uint32_t rgb, float alpha,
-                int shrink = 2) const;
+  void DrawText(RgbaImage& target, const std::string& text, int x, int y, std::uint32_t rgb,
+                float alpha, int shrink = 2) const;
 };
 
-// Settings from assets/font.txt: "file PATH", "licence PATH", "pixel_size N", "pen_x N", "spacing N".
+// Settings from assets/font.txt: "file PATH", "licence PATH", "pixel_size N", "pen_x N", "spacing
+// N".
 struct FontSettings {
   std::string file;
   std::string licence;

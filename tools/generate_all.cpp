@@ -21,7 +21,8 @@ std::optional<std::string> ReadText(const std::string& path, std::string* error)
 
 }  // namespace
 
-std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_root, std::string* error) {
+std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_root,
+                                                      std::string* error) {
   const auto level_text = ReadText(repo_root + "/assets/level.txt", error);
   if (!level_text) return std::nullopt;
   std::string why;
@@ -48,9 +49,12 @@ std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_ro
     return std::nullopt;
   }
   const std::vector<NamedSheet> sheets = {
-      {"fig.png", DrawFigureSheet(), 32},        {"crea.png", DrawCreatureSheet(), 64},
-      {"symbols.png", DrawSymbolSheet(), 16},    {"symbols_big.png", DrawBigSymbolSheet(), 32},
-      {"weapons.png", DrawWeaponSheet(16), 16},  {"weapons_big.png", DrawWeaponSheet(32), 32},
+      {"fig.png", DrawFigureSheet(), 32},
+      {"crea.png", DrawCreatureSheet(), 64},
+      {"symbols.png", DrawSymbolSheet(), 16},
+      {"symbols_big.png", DrawBigSymbolSheet(), 32},
+      {"weapons.png", DrawWeaponSheet(16), 16},
+      {"weapons_big.png", DrawWeaponSheet(32), 32},
       {"glow.png", DrawGlow(), 64},
   };
   std::vector<GeneratedFile> files;
@@ -59,7 +63,8 @@ std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_ro
   files.push_back({"gfx/font.dat", Bytes(metrics.begin(), metrics.end())});
   files.push_back({"gfx/font.png", EncodePng(font->sheet)});
   files.push_back({"gfx/font-LICENSE.txt", *licence});
-  for (const NamedSheet& sheet : sheets) files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image)});
+  for (const NamedSheet& sheet : sheets)
+    files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image)});
   files.push_back({"gfx/icon.png", EncodePng(DrawIcon())});
   files.push_back({"docs/sheets.png", EncodePng(DrawContactSheet(sheets, *font))});
   files.push_back({"docs/level.png", EncodePng(DrawLevelPicture(*level, *font))});

@@ -13,4 +13,5 @@ struct GeneratedFile {
 };
 
 // nullopt with `error` set when a source is missing or malformed.
-std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_root, std::string* error);
+std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_root,
+                                                      std::string* error);

@@ -20,8 +20,12 @@ struct Level {
   std::array<std::vector<SpawnCell>, kSpawnGroups> spawns;
 
   int Cell(int column, int row) const { return cells[row * kMapColumns + column]; }
-  void SetCell(int column, int row, int value) { cells[row * kMapColumns + column] = static_cast<std::uint8_t>(value); }
-  static bool InGrid(int column, int row) { return column >= 0 && column < kMapColumns && row >= 0 && row < kMapRows; }
+  void SetCell(int column, int row, int value) {
+    cells[row * kMapColumns + column] = static_cast<std::uint8_t>(value);
+  }
+  static bool InGrid(int column, int row) {
+    return column >= 0 && column < kMapColumns && row >= 0 && row < kMapRows;
+  }
   bool operator==(const Level&) const = default;
 };
 
@@ -29,10 +33,11 @@ inline constexpr int kOpenCell = 0;
 inline constexpr int kSolidCell = 1;
 
 // Picture characters: '.' open, '#' solid, ':' value 2 (neither painted nor solid), digits '0'..'6'
-// an open cell holding a spawn point of that group, 'A'..'G' a solid cell holding one of group 0..6.
-// Lines starting with ';' are comments. Spawn points are numbered in reading order.
+// an open cell holding a spawn point of that group, 'A'..'G' a solid cell holding one of group
+// 0..6. Lines starting with ';' are comments. Spawn points are numbered in reading order.
 std::optional<Level> ParseLevelText(const std::string& text, std::string* error);
 
 Bytes EncodeMapDat(const Level& level);
-// Reads the layout the game reads; nullopt with `error` set when the data is too short or a count is negative.
+// Reads the layout the game reads; nullopt with `error` set when the data is too short or a count
+// is negative.
 std::optional<Level> DecodeMapDat(const Bytes& data, std::string* error);

@@ -38,21 +38,26 @@ RgbaImage DrawLevelPicture(const Level& level, const FontSheet& font) {
   for (int r = 0; r < kMapRows; ++r) {
     for (int c = 0; c < kMapColumns; ++c) {
       const int value = level.Cell(c, r);
-      const std::uint32_t fill = value == kOpenCell ? 0x444444 : value == kSolidCell ? 0x101010 : 0x202838;
+      const std::uint32_t fill = value == kOpenCell    ? 0x444444
+                                 : value == kSolidCell ? 0x101010
+                                                       : 0x202838;
       FillRect(image, c * kCellSize, r * kCellSize, kCellSize, kCellSize, fill);
-      FrameRect(image, c * kCellSize, r * kCellSize, kCellSize, kCellSize, value == kOpenCell ? 0x4C4C4C : 0x181818);
+      FrameRect(image, c * kCellSize, r * kCellSize, kCellSize, kCellSize,
+                value == kOpenCell ? 0x4C4C4C : 0x181818);
     }
   }
   for (int group = 0; group < kSpawnGroups; ++group) {
     for (const SpawnCell& cell : level.spawns[group]) {
       const SpawnCell p = SpawnPixel(group, cell);
-      const BoxList boxes = group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
+      const BoxList boxes =
+          group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
       for (const Box& b : boxes) {
         FillRect(image, p.column + b[0], p.row + b[1], b[2], b[3], kGroupColours[group], 0.35f);
         FrameRect(image, p.column + b[0], p.row + b[1], b[2], b[3], kGroupColours[group]);
       }
       FillRect(image, p.column - 1, p.row - 1, 3, 3, 0xFFFFFF);
-      font.DrawText(image, std::to_string(group), cell.column * kCellSize + 3, cell.row * kCellSize - 5, 0xFFFFFF, 0.5f);
+      font.DrawText(image, std::to_string(group), cell.column * kCellSize + 3,
+                    cell.row * kCellSize - 5, 0xFFFFFF, 0.5f);
     }
   }
   return image;

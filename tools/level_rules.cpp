@@ -22,7 +22,7 @@ bool CoversSolid(const Level& level, BoxList boxes, int x, int y) {
 
 namespace {
 
-constexpr int kCrawlerSteps = 4000;   // several laps round the largest block
+constexpr int kCrawlerSteps = 4000;                        // several laps round the largest block
 constexpr int kWalkerSteps = 2 * kMapColumns * kCellSize;  // more than one pacing period
 
 struct Problems {
@@ -41,7 +41,8 @@ void CheckEnclosure(const Level& level, Problems& out) {
   std::vector<bool> seen(level.cells.size(), false);
   std::vector<SpawnCell> todo;
   for (const SpawnCell& c : level.spawns[0]) {
-    if (Level::InGrid(c.column, c.row) && level.Cell(c.column, c.row) != kSolidCell) todo.push_back(c);
+    if (Level::InGrid(c.column, c.row) && level.Cell(c.column, c.row) != kSolidCell)
+      todo.push_back(c);
   }
   while (!todo.empty()) {
     const SpawnCell c = todo.back();
@@ -49,13 +50,16 @@ void CheckEnclosure(const Level& level, Problems& out) {
     if (seen[c.row * kMapColumns + c.column]) continue;
     seen[c.row * kMapColumns + c.column] = true;
     if (c.column == 0 || c.row == 0 || c.column == kMapColumns - 1 || c.row == kMapRows - 1) {
-      out.Add("the border does not enclose the figure: open cell " + std::to_string(c.column) + "," +
-              std::to_string(c.row) + " on the grid's edge is reachable from a figure spawn point");
+      out.Add("the border does not enclose the figure: open cell " + std::to_string(c.column) +
+              "," + std::to_string(c.row) +
+              " on the grid's edge is reachable from a figure spawn point");
       return;
     }
-    const SpawnCell next[4] = {{c.column + 1, c.row}, {c.column - 1, c.row}, {c.column, c.row + 1}, {c.column, c.row - 1}};
+    const SpawnCell next[4] = {
+        {c.column + 1, c.row}, {c.column - 1, c.row}, {c.column, c.row + 1}, {c.column, c.row - 1}};
     for (const SpawnCell& n : next)
-      if (level.Cell(n.column, n.row) != kSolidCell && !seen[n.row * kMapColumns + n.column]) todo.push_back(n);
+      if (level.Cell(n.column, n.row) != kSolidCell && !seen[n.row * kMapColumns + n.column])
+        todo.push_back(n);
   }
 }
 
@@ -63,20 +67,23 @@ void CheckHudBand(const Level& level, Problems& out) {
   for (int r = 0; r < kHudRows; ++r)
     for (int c = 0; c < kMapColumns; ++c)
       if (level.Cell(c, r) == kOpenCell) {
-        out.Add("the HUD band (rows 0-" + std::to_string(kHudRows - 1) + ") is painted at open cell " +
-                std::to_string(c) + "," + std::to_string(r));
+        out.Add("the HUD band (rows 0-" + std::to_string(kHudRows - 1) +
+                ") is painted at open cell " + std::to_string(c) + "," + std::to_string(r));
         return;
       }
 }
 
 void CheckFigure(const Level& level, const std::string& name, SpawnCell p, Problems& out) {
-  if (!CoversSolid(level, figboxes, p.column, p.row + 1)) out.Add(name + ": the figure does not stand on a floor");
+  if (!CoversSolid(level, figboxes, p.column, p.row + 1))
+    out.Add(name + ": the figure does not stand on a floor");
 }
 
 // Replays the walker's own rule from both starting directions. Its look-ups must stay in the
 // grid, it must keep floor under its centre, and its body must not cut through solid cells; the
-// body may poke one pixel into the next cell just before it turns, so it is tested 1 pixel narrower.
-void CheckWalker(const Level& level, int kind, const std::string& name, SpawnCell p, Problems& out) {
+// body may poke one pixel into the next cell just before it turns, so it is tested 1 pixel
+// narrower.
+void CheckWalker(const Level& level, int kind, const std::string& name, SpawnCell p,
+                 Problems& out) {
   const BoxList body = CreatureBoxes(kind, 0);
   const int cy = p.row / kCellSize;
   std::vector<Box> narrowed(body.begin(), body.end());
@@ -85,7 +92,8 @@ void CheckWalker(const Level& level, int kind, const std::string& name, SpawnCel
     b[2] -= 2;
   }
   for (const Box& b : body) {
-    for (int c = (p.column + b[0]) / kCellSize; c <= (p.column + b[0] + b[2] - 1) / kCellSize; ++c) {
+    for (int c = (p.column + b[0]) / kCellSize; c <= (p.column + b[0] + b[2] - 1) / kCellSize;
+         ++c) {
       if (!Level::InGrid(c, cy + 1) || level.Cell(c, cy + 1) == kOpenCell) {
         out.Add(name + ": the walker does not stand on a floor (cell " + std::to_string(c) + "," +
                 std::to_string(cy + 1) + " below it is open)");
@@ -99,7 +107,8 @@ void CheckWalker(const Level& level, int kind, const std::string& name, SpawnCel
       const int cx = (x + dir * WalkerLookAhead(kind)) / kCellSize;
       if (!Level::InGrid(cx, cy) || !Level::InGrid(cx, cy + 1)) {
         out.Add(name + ": the walker's look-ahead leaves the grid at x " + std::to_string(x) +
-                " (cell " + std::to_string(cx) + "," + std::to_string(cy) + "); give its row a wall or a gap");
+                " (cell " + std::to_string(cx) + "," + std::to_string(cy) +
+                "); give its row a wall or a gap");
         return;
       }
       if (level.Cell(cx, cy) == kSolidCell || level.Cell(cx, cy + 1) == kOpenCell) dir = -dir;
@@ -128,8 +137,8 @@ void CheckMover(const Level& level, int kind, const std::string& name, SpawnCell
   if (up < 0) out.Add(name + ": the vertical mover's shaft has no ceiling");
   if (down < 0) out.Add(name + ": the vertical mover's shaft has no floor");
   if (up >= 0 && down >= 0 && up + down < kMinShaftTravel)
-    out.Add(name + ": the vertical mover's shaft gives only " + std::to_string(up + down) + " pixels of travel, " +
-            std::to_string(kMinShaftTravel) + " are needed");
+    out.Add(name + ": the vertical mover's shaft gives only " + std::to_string(up + down) +
+            " pixels of travel, " + std::to_string(kMinShaftTravel) + " are needed");
 }
 
 constexpr int kStep[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
@@ -142,7 +151,8 @@ bool Touches(const Level& level, BoxList boxes, int x, int y) {
 }
 
 // Replays the crawler's start and movement rules in both turning senses for several laps.
-void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCell p, Problems& out) {
+void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCell p,
+                  Problems& out) {
   const BoxList boxes = CreatureBoxes(kind, 1);
   if (!Touches(level, boxes, p.column, p.row)) {
     out.Add(name + ": the crawler touches no solid block");
@@ -154,8 +164,10 @@ void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCe
     for (int i = 0; i < 6; ++i) {
       rot -= dir;
       const int h = Heading(rot);
-      if (CoversSolid(level, boxes, x + kStep[h][0], y + kStep[h][1])) blocked_seen = true;
-      else if (blocked_seen) break;
+      if (CoversSolid(level, boxes, x + kStep[h][0], y + kStep[h][1]))
+        blocked_seen = true;
+      else if (blocked_seen)
+        break;
     }
     int loose = 0;
     for (int step = 0; step < kCrawlerSteps; ++step) {
@@ -164,8 +176,10 @@ void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCe
         const int h = Heading(rot + i * dir);
         if (!CoversSolid(level, boxes, x + kStep[h][0], y + kStep[h][1])) mask |= 1 << i;
       }
-      if (mask == 15) rot += dir;
-      else if ((mask & 1) == 0) rot -= dir;
+      if (mask == 15)
+        rot += dir;
+      else if ((mask & 1) == 0)
+        rot -= dir;
       x += kStep[Heading(rot)][0];
       y += kStep[Heading(rot)][1];
       const std::string at = " at pixel " + std::to_string(x) + "," + std::to_string(y);
@@ -190,17 +204,21 @@ void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCe
 // whole rows, at most a spin jump's 91 pixels, moves sideways at the top by at most a spin jump's
 // flight and drops straight down wherever it is; walking and walking off an edge are the case of
 // no rise. It leaves out curved paths and a jump chained into a spin, which rises higher, so it
-// errs towards calling a floor out of reach; only under a low ceiling is its sideways flight generous.
+// errs towards calling a floor out of reach; only under a low ceiling is its sideways flight
+// generous.
 constexpr int kJumpRows = 91 / kCellSize;
 constexpr int kJumpColumns = 6;  // a spin jump's flight time at 3-4 pixels per update
 
-// Whether the figure's boxes are free with its legs in `column` and its top row at pixel y, inside the grid.
+// Whether the figure's boxes are free with its legs in `column` and its top row at pixel y, inside
+// the grid.
 bool FigureFits(const Level& level, int column, int y) {
-  return column >= 0 && column < kMapColumns && y >= kCellSize && y + kCellSize <= kMapRows * kCellSize &&
+  return column >= 0 && column < kMapColumns && y >= kCellSize &&
+         y + kCellSize <= kMapRows * kCellSize &&
          !CoversSolid(level, figboxes, column * kCellSize + spawnofs[0][0], y);
 }
 
-// The standing place (legs cell) the figure drops onto from (column, y); none when nothing stops it.
+// The standing place (legs cell) the figure drops onto from (column, y); none when nothing stops
+// it.
 std::optional<SpawnCell> Landing(const Level& level, int column, int y) {
   while (!CoversSolid(level, figboxes, column * kCellSize + spawnofs[0][0], y + 1))
     if (!FigureFits(level, column, ++y)) return std::nullopt;
@@ -209,7 +227,8 @@ std::optional<SpawnCell> Landing(const Level& level, int column, int y) {
 
 std::optional<SpawnCell> StandingPlace(const Level& level, SpawnCell spawn) {
   const int y = SpawnPixel(0, spawn).row;
-  if (!Level::InGrid(spawn.column, spawn.row) || !FigureFits(level, spawn.column, y)) return std::nullopt;
+  if (!Level::InGrid(spawn.column, spawn.row) || !FigureFits(level, spawn.column, y))
+    return std::nullopt;
   return Landing(level, spawn.column, y);
 }
 
@@ -227,10 +246,12 @@ std::vector<bool> Reach(const Level& level, std::optional<SpawnCell> start) {
     const SpawnCell p = todo.back();
     todo.pop_back();
     const int floor_y = p.row * kCellSize;
-    for (int y = floor_y; y >= floor_y - kJumpRows * kCellSize && FigureFits(level, p.column, y); --y) {
+    for (int y = floor_y; y >= floor_y - kJumpRows * kCellSize && FigureFits(level, p.column, y);
+         --y) {
       if ((floor_y - y) % kCellSize != 0) continue;
       for (int dir : {-1, 1})
-        for (int c = p.column + dir; std::abs(c - p.column) <= kJumpColumns && FigureFits(level, c, y); c += dir)
+        for (int c = p.column + dir;
+             std::abs(c - p.column) <= kJumpColumns && FigureFits(level, c, y); c += dir)
           visit(Landing(level, c, y));
     }
   }
@@ -254,23 +275,32 @@ FigureReach FindFigureReach(const Level& level) {
   return r;
 }
 
-void CheckFigureReach(const Level& level, const FigureReach& reach, int index, const std::string& name, Problems& out) {
+void CheckFigureReach(const Level& level, const FigureReach& reach, int index,
+                      const std::string& name, Problems& out) {
   for (int j = 0; j < static_cast<int>(reach.start.size()); ++j) {
     const auto& to = reach.start[j];
     if (j != index && to && !reach.from[index][to->row * kMapColumns + to->column])
-      out.Add(name + ": one jump of at most 91 px at a time does not take the figure from here to the floor of " + PointName(0, j, level.spawns[0][j]));
+      out.Add(name +
+              ": one jump of at most 91 px at a time does not take the figure from here to the "
+              "floor of " +
+              PointName(0, j, level.spawns[0][j]));
   }
 }
 
-// The walker paces the stretch of its row that has ground below; the figure must stand somewhere on it.
-void CheckWalkerReached(const Level& level, const FigureReach& reach, const std::string& name, SpawnCell cell,
-                        Problems& out) {
+// The walker paces the stretch of its row that has ground below; the figure must stand somewhere on
+// it.
+void CheckWalkerReached(const Level& level, const FigureReach& reach, const std::string& name,
+                        SpawnCell cell, Problems& out) {
   for (int dir : {-1, 1})
-    for (int c = cell.column; Level::InGrid(c, cell.row + 1) && level.Cell(c, cell.row) != kSolidCell &&
-                              level.Cell(c, cell.row + 1) == kSolidCell;
+    for (int c = cell.column;
+         Level::InGrid(c, cell.row + 1) && level.Cell(c, cell.row) != kSolidCell &&
+         level.Cell(c, cell.row + 1) == kSolidCell;
          c += dir)
       if (reach.any[cell.row * kMapColumns + c]) return;
-  out.Add(name + ": one jump of at most 91 px at a time does not take the figure to the walker's floor (row " + std::to_string(cell.row + 1) + ")");
+  out.Add(
+      name +
+      ": one jump of at most 91 px at a time does not take the figure to the walker's floor (row " +
+      std::to_string(cell.row + 1) + ")");
 }
 
 }  // namespace
@@ -282,8 +312,9 @@ std::vector<std::string> CheckLevel(const Level& level) {
   for (int group = 0; group < kSpawnGroups; ++group) {
     const auto& points = level.spawns[group];
     if (static_cast<int>(points.size()) < kMinSpawnsPerGroup)
-      out.Add("spawn group " + std::to_string(group) + " has too few points: " + std::to_string(points.size()) +
-              ", at least " + std::to_string(kMinSpawnsPerGroup) + " are needed");
+      out.Add("spawn group " + std::to_string(group) +
+              " has too few points: " + std::to_string(points.size()) + ", at least " +
+              std::to_string(kMinSpawnsPerGroup) + " are needed");
     std::set<std::pair<int, int>> cells;
     for (int i = 0; i < static_cast<int>(points.size()); ++i) {
       const SpawnCell cell = points[i];
@@ -292,12 +323,14 @@ std::vector<std::string> CheckLevel(const Level& level) {
         out.Add(name + ": outside the 50x36 grid");
         continue;
       }
-      if (!cells.insert({cell.column, cell.row}).second) out.Add(name + ": the same cell twice in one group");
+      if (!cells.insert({cell.column, cell.row}).second)
+        out.Add(name + ": the same cell twice in one group");
       const SpawnCell p = SpawnPixel(group, cell);
-      const BoxList boxes = group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
+      const BoxList boxes =
+          group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
       if (CoversSolid(level, boxes, p.column, p.row)) {
-        out.Add(name + ": its boxes overlap a solid cell at its spawn position " + std::to_string(p.column) + "," +
-                std::to_string(p.row));
+        out.Add(name + ": its boxes overlap a solid cell at its spawn position " +
+                std::to_string(p.column) + "," + std::to_string(p.row));
         continue;
       }
       switch (group) {
@@ -305,11 +338,13 @@ std::vector<std::string> CheckLevel(const Level& level) {
           CheckFigure(level, name, p, out);
           CheckFigureReach(level, reach, i, name, out);
           break;
-        case 1: case 4:
+        case 1:
+        case 4:
           CheckWalker(level, group, name, p, out);
           CheckWalkerReached(level, reach, name, cell, out);
           break;
-        case 2: case 5: CheckMover(level, group, name, p, out); break;
+        case 2:
+        case 5: CheckMover(level, group, name, p, out); break;
         default: CheckCrawler(level, group, name, p, out); break;
       }
     }

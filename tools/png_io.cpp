@@ -48,8 +48,8 @@ Bytes EncodePng(const RgbaImage& image) {
   png_set_write_fn(png, &out, AppendToBytes, nullptr);
   png_set_compression_level(png, 9);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
-  png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_IHDR(png, info, image.width, image.height, 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < image.height; ++y) png_write_row(png, const_cast<png_bytep>(image.At(0, y)));
   png_write_end(png, info);
@@ -90,10 +90,12 @@ std::optional<RgbaImage> DecodePng(const Bytes& data, std::string* error) {
 
 std::optional<PngHeader> ReadPngHeader(const Bytes& data) {
   // Signature, then the IHDR chunk: length, "IHDR", width, height, depth, colour type.
-  if (data.size() < 26 || png_sig_cmp(data.data(), 0, 8) != 0 || std::memcmp(&data[12], "IHDR", 4) != 0)
+  if (data.size() < 26 || png_sig_cmp(data.data(), 0, 8) != 0 ||
+      std::memcmp(&data[12], "IHDR", 4) != 0)
     return std::nullopt;
   auto be32 = [&](std::size_t at) {
-    return static_cast<int>((data[at] << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) | data[at + 3]);
+    return static_cast<int>((data[at] << 24) | (data[at + 1] << 16) | (data[at + 2] << 8) |
+                            data[at + 3]);
   };
   return PngHeader{be32(16), be32(20), data[24], data[25]};
 }

@@ -17,7 +17,9 @@ struct RgbaImage {
   RgbaImage() = default;
   RgbaImage(int w, int h) : width(w), height(h), pixels(static_cast<std::size_t>(w) * h * 4, 0) {}
   std::uint8_t* At(int x, int y) { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
-  const std::uint8_t* At(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
+  const std::uint8_t* At(int x, int y) const {
+    return &pixels[(static_cast<std::size_t>(y) * width + x) * 4];
+  }
   // Copies `src` with its top-left corner at (x, y); pixels outside this image are dropped.
   void Blit(const RgbaImage& src, int x, int y);
 };

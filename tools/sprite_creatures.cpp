@@ -36,24 +36,29 @@ RgbaImage Beetle(float scale, bool horned, int k) {
       const float hip_x = -4.5f + i * 4.2f + (side ? 0.6f : -0.6f);
       const float foot_x = hip_x + 2.2f * std::sin(p) + (i - 1) * 1.2f;
       const float lift = std::max(0.f, std::cos(p)) * 1.6f;
-      const Point hip = f.P(hip_x, 2.5f), knee = f.P((hip_x + foot_x) / 2 + 0.8f, 5.0f - lift * 0.5f);
+      const Point hip = f.P(hip_x, 2.5f),
+                  knee = f.P((hip_x + foot_x) / 2 + 0.8f, 5.0f - lift * 0.5f);
       const Point foot = f.P(foot_x, 7.3f - lift);
-      c.Paint(Union(Capsule(hip, knee, f.L(0.85f)), Capsule(knee, foot, f.L(0.7f))), Flat(side ? 0.85f : 0.5f),
-              f.Outline() * 0.7f);
+      c.Paint(Union(Capsule(hip, knee, f.L(0.85f)), Capsule(knee, foot, f.L(0.7f))),
+              Flat(side ? 0.85f : 0.5f), f.Outline() * 0.7f);
     }
   }
   const Point body = f.P(-0.5f, 0.8f - bob);
-  const Sdf shell = Intersect(Ellipse(body, f.L(7.5f), f.L(6.8f)), RoundBox(f.P(-0.5f, -2.5f - bob), f.L(9), f.L(7.2f), 0));
+  const Sdf shell = Intersect(Ellipse(body, f.L(7.5f), f.L(6.8f)),
+                              RoundBox(f.P(-0.5f, -2.5f - bob), f.L(9), f.L(7.2f), 0));
   if (horned) {
-    c.Paint(Polygon({f.P(-1.3f, -5.5f - bob), f.P(0.1f, -8.4f - bob), f.P(1.6f, -5.5f - bob)}), Lit(f.P(0, -6.5f), f.L(2), 0.95f),
-            f.Outline());
+    c.Paint(Polygon({f.P(-1.3f, -5.5f - bob), f.P(0.1f, -8.4f - bob), f.P(1.6f, -5.5f - bob)}),
+            Lit(f.P(0, -6.5f), f.L(2), 0.95f), f.Outline());
   }
   const Point head = f.P(6.6f, 1.9f - bob);
   c.Paint(Circle(head, f.L(2.9f)), Lit(head, f.L(2.9f), 0.7f), f.Outline());
-  c.Paint(Capsule(f.P(7.8f, -0.2f - bob), f.P(9.6f + 0.4f * std::sin(phase), -3.0f - bob), f.L(0.35f)), Flat(0.7f),
-          f.Outline() * 0.5f);  // feeler
+  c.Paint(
+      Capsule(f.P(7.8f, -0.2f - bob), f.P(9.6f + 0.4f * std::sin(phase), -3.0f - bob), f.L(0.35f)),
+      Flat(0.7f),
+      f.Outline() * 0.5f);  // feeler
   c.Paint(shell, Lit(body, f.L(7.5f), 0.95f), f.Outline());
-  c.Paint(Capsule(f.P(-0.5f, -5.5f - bob), f.P(-0.5f, 4.3f - bob), f.L(0.35f)), Flat(0.35f));  // wing case seam
+  c.Paint(Capsule(f.P(-0.5f, -5.5f - bob), f.P(-0.5f, 4.3f - bob), f.L(0.35f)),
+          Flat(0.35f));  // wing case seam
   c.Paint(Circle(f.P(-3.5f, -1.5f - bob), f.L(1.0f)), Flat(0.6f));
   c.Paint(Circle(f.P(2.4f, -1.0f - bob), f.L(1.0f)), Flat(0.6f));
   PaintEye(c, f, 7.4f, 1.2f - bob, 1.25f, 1);
@@ -67,20 +72,24 @@ RgbaImage Bat(float scale, int k) {
   const float beat = std::cos(2 * kPi * k / 4);  // 1 up, -1 down
   const float tip_y = -7.5f + (1 - beat) * 3.2f, elbow_y = -4.5f + (1 - beat) * 1.6f;
   for (float side : {-1.f, 1.f}) {
-    const Sdf wing = Polygon({f.P(side * 2.5f, -2.5f), f.P(side * 9.0f, elbow_y), f.P(side * 15.6f, tip_y),
-                              f.P(side * 14.0f, tip_y + 4.0f), f.P(side * 11.0f, tip_y + 3.0f),
-                              f.P(side * 8.0f, elbow_y + 5.0f), f.P(side * 5.0f, 2.2f), f.P(side * 2.5f, 3.0f)});
+    const Sdf wing =
+        Polygon({f.P(side * 2.5f, -2.5f), f.P(side * 9.0f, elbow_y), f.P(side * 15.6f, tip_y),
+                 f.P(side * 14.0f, tip_y + 4.0f), f.P(side * 11.0f, tip_y + 3.0f),
+                 f.P(side * 8.0f, elbow_y + 5.0f), f.P(side * 5.0f, 2.2f), f.P(side * 2.5f, 3.0f)});
     c.Paint(wing, Lit(f.P(side * 7, elbow_y), f.L(9), 0.72f), f.Outline());
     c.Paint(Capsule(f.P(side * 2.5f, -2.0f), f.P(side * 9.0f, elbow_y), f.L(0.45f)), Flat(0.95f));
     c.Paint(Capsule(f.P(side * 9.0f, elbow_y), f.P(side * 15.6f, tip_y), f.L(0.4f)), Flat(0.95f));
-    c.Paint(Polygon({f.P(side * 1.4f, -3.2f), f.P(side * 3.6f, -7.8f), f.P(side * 3.8f, -2.6f)}), Flat(0.85f),
+    c.Paint(Polygon({f.P(side * 1.4f, -3.2f), f.P(side * 3.6f, -7.8f), f.P(side * 3.8f, -2.6f)}),
+            Flat(0.85f),
             f.Outline());  // ear
   }
   const Point body = f.P(0, 0);
   c.Paint(Ellipse(body, f.L(3.8f), f.L(4.5f)), Lit(body, f.L(4.5f), 0.95f), f.Outline());
   PaintEye(c, f, -1.5f, -1.2f, 1.1f, 0);
   PaintEye(c, f, 1.5f, -1.2f, 1.1f, 0);
-  c.Paint(Polygon({f.P(-1.2f, 1.4f), f.P(-0.6f, 3.0f), f.P(0, 1.4f), f.P(0.6f, 3.0f), f.P(1.2f, 1.4f)}), Flat(1.0f));
+  c.Paint(
+      Polygon({f.P(-1.2f, 1.4f), f.P(-0.6f, 3.0f), f.P(0, 1.4f), f.P(0.6f, 3.0f), f.P(1.2f, 1.4f)}),
+      Flat(1.0f));
   return c.ToImage();
 }
 
@@ -95,8 +104,9 @@ RgbaImage Urchin(float scale, int k) {
       const float a = (turn + (i + layer * 0.5f) * 360.f / spines) * kPi / 180;
       const float len = layer ? 7.9f : 6.6f, half = layer ? 1.0f : 1.2f;
       const float sx = std::cos(a), sy = std::sin(a);
-      const Sdf spine = Polygon({f.P(sx * 3 - sy * half, sy * 3 + sx * half), f.P(sx * len, sy * len),
-                                 f.P(sx * 3 + sy * half, sy * 3 - sx * half)});
+      const Sdf spine =
+          Polygon({f.P(sx * 3 - sy * half, sy * 3 + sx * half), f.P(sx * len, sy * len),
+                   f.P(sx * 3 + sy * half, sy * 3 - sx * half)});
       c.Paint(spine, Flat(layer ? 0.95f : 0.55f), f.Outline() * 0.6f);
     }
   }

@@ -15,12 +15,18 @@ float Rad(float degrees) { return degrees * kPi / 180; }
 struct Limb {
   Point root;
   float upper_angle, lower_angle, upper_len, lower_len, thickness;
-  Point Joint() const { return {root.x + std::sin(Rad(upper_angle)) * upper_len, root.y + std::cos(Rad(upper_angle)) * upper_len}; }
+  Point Joint() const {
+    return {root.x + std::sin(Rad(upper_angle)) * upper_len,
+            root.y + std::cos(Rad(upper_angle)) * upper_len};
+  }
   Point End() const {
     const Point j = Joint();
-    return {j.x + std::sin(Rad(lower_angle)) * lower_len, j.y + std::cos(Rad(lower_angle)) * lower_len};
+    return {j.x + std::sin(Rad(lower_angle)) * lower_len,
+            j.y + std::cos(Rad(lower_angle)) * lower_len};
   }
-  Sdf Shape() const { return Union(Capsule(root, Joint(), thickness), Capsule(Joint(), End(), thickness * 0.9f)); }
+  Sdf Shape() const {
+    return Union(Capsule(root, Joint(), thickness), Capsule(Joint(), End(), thickness * 0.9f));
+  }
 };
 
 void PaintHead(Canvas& c, Point head, int eyes, float look) {
@@ -37,11 +43,15 @@ void PaintHead(Canvas& c, Point head, int eyes, float look) {
 }
 
 void PaintTorso(Canvas& c, Point neck, Point hip) {
-  c.Paint(Capsule(neck, hip, 3.6f), Lit({(neck.x + hip.x) / 2, (neck.y + hip.y) / 2}, 5, 0.85f), kOutline);
-  c.Paint(Capsule({hip.x - 2.6f, hip.y - 0.5f}, {hip.x + 2.6f, hip.y - 0.5f}, 1.0f), Flat(0.3f));  // belt
+  c.Paint(Capsule(neck, hip, 3.6f), Lit({(neck.x + hip.x) / 2, (neck.y + hip.y) / 2}, 5, 0.85f),
+          kOutline);
+  c.Paint(Capsule({hip.x - 2.6f, hip.y - 0.5f}, {hip.x + 2.6f, hip.y - 0.5f}, 1.0f),
+          Flat(0.3f));  // belt
 }
 
-void PaintLimb(Canvas& c, const Limb& limb, float grey) { c.Paint(limb.Shape(), Flat(grey), kOutline); }
+void PaintLimb(Canvas& c, const Limb& limb, float grey) {
+  c.Paint(limb.Shape(), Flat(grey), kOutline);
+}
 
 RgbaImage Standing() {
   Canvas c(kCell, kCell);
@@ -63,7 +73,8 @@ RgbaImage Running(int k) {
   const Point hip{15.5f, 18.5f + bob}, neck{17.5f, 11.5f + bob};
   auto leg = [&](float p) {
     const float swing = 42 * std::sin(p);
-    const float bend = 15 + 55 * (0.5f + 0.5f * std::cos(p));  // the knee folds while the leg swings forward
+    const float bend =
+        15 + 55 * (0.5f + 0.5f * std::cos(p));  // the knee folds while the leg swings forward
     return Limb{hip, swing, swing - bend, 6.6f, 6.6f, 2.1f};
   };
   auto arm = [&](float p) {
@@ -105,8 +116,9 @@ RgbaImage Spinning(int k) {
   const Sdf trail = Subtract(Circle(centre, 12.5f), Circle(centre, 11.0f));
   const Sdf wedge = Polygon({centre, at(-100, 20), at(-55, 20), at(-10, 20)});
   c.Paint(Intersect(trail, wedge), Flat(0.9f), 0, 0.45f);
-  c.Paint(turned(Union(Circle({16, 17}, 7.5f), Capsule({10.5f, 21}, {14, 24.5f}, 2.6f))), Lit(centre, 8, 0.85f), kOutline);
-  c.Paint(turned(Capsule({19, 20}, {22, 15}, 2.4f)), Flat(0.65f), kOutline);   // knees
+  c.Paint(turned(Union(Circle({16, 17}, 7.5f), Capsule({10.5f, 21}, {14, 24.5f}, 2.6f))),
+          Lit(centre, 8, 0.85f), kOutline);
+  c.Paint(turned(Capsule({19, 20}, {22, 15}, 2.4f)), Flat(0.65f), kOutline);  // knees
   const Point head = at(8, 8.5f);
   c.Paint(Circle(head, 4.4f), Lit(head, 4.4f, 1.0f), kOutline);
   const Point visor = at(32, 10.2f);

@@ -11,8 +11,9 @@ namespace {
 
 constexpr int kSize = 64;
 constexpr int kCell = 32;
-constexpr float kScale = 1.75f;            // 32 px frame -> 56 px, leaving a 4 px margin
-constexpr float kTint[3] = {0x00 / 255.f, 0xF0 / 255.f, 0xFF / 255.f};  // the figure's colour in play
+constexpr float kScale = 1.75f;  // 32 px frame -> 56 px, leaving a 4 px margin
+constexpr float kTint[3] = {0x00 / 255.f, 0xF0 / 255.f,
+                            0xFF / 255.f};  // the figure's colour in play
 
 using Premultiplied = std::array<float, 4>;  // r, g, b scaled by alpha, then alpha; all 0..1
 
@@ -23,7 +24,8 @@ Premultiplied Texel(const RgbaImage& frame, int x, int y) {
   return {p[0] / 255.f * a, p[1] / 255.f * a, p[2] / 255.f * a, a};
 }
 
-// Bilinear sample at a point in frame pixels; premultiplied, so transparent texels add no dark fringe.
+// Bilinear sample at a point in frame pixels; premultiplied, so transparent texels add no dark
+// fringe.
 Premultiplied Sample(const RgbaImage& frame, float fx, float fy) {
   const float x = fx - 0.5f, y = fy - 0.5f;
   const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
@@ -39,7 +41,9 @@ Premultiplied Sample(const RgbaImage& frame, float fx, float fy) {
   return out;
 }
 
-std::uint8_t ToByte(float v) { return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.f, 1.f) * 255)); }
+std::uint8_t ToByte(float v) {
+  return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.f, 1.f) * 255));
+}
 
 }  // namespace
 
@@ -57,7 +61,8 @@ RgbaImage DrawIcon() {
   const float offset = (kSize - kCell * kScale) / 2;
   for (int y = 0; y < kSize; ++y) {
     for (int x = 0; x < kSize; ++x) {
-      const Premultiplied fig = Sample(frame, (x + 0.5f - offset) / kScale, (y + 0.5f - offset) / kScale);
+      const Premultiplied fig =
+          Sample(frame, (x + 0.5f - offset) / kScale, (y + 0.5f - offset) / kScale);
       std::uint8_t* px = icon.At(x, y);
       const float under = px[3] / 255.f;
       const float alpha = fig[3] + under * (1 - fig[3]);

@@ -3,13 +3,14 @@
 
 #include "tools/png_io.h"
 
-RgbaImage DrawFigureSheet();               // gfx/fig.png: 32x32 cells, 16 frames
-RgbaImage DrawCreatureSheet();             // gfx/crea.png: 64x64 cells, 32 frames
-RgbaImage DrawSymbolSheet();               // gfx/symbols.png: 16x16 cells, 64 frames
-RgbaImage DrawBigSymbolSheet();            // gfx/symbols_big.png: 32x32 cells, 32 frames
-RgbaImage DrawWeaponSheet(int cell_size);  // gfx/weapons.png (16) and gfx/weapons_big.png (32): 32 frames
-RgbaImage DrawGlow();                      // gfx/glow.png: one 64x64 frame
-RgbaImage DrawIcon();                      // gfx/icon.png: the 64x64 desktop icon, in colour
+RgbaImage DrawFigureSheet();     // gfx/fig.png: 32x32 cells, 16 frames
+RgbaImage DrawCreatureSheet();   // gfx/crea.png: 64x64 cells, 32 frames
+RgbaImage DrawSymbolSheet();     // gfx/symbols.png: 16x16 cells, 64 frames
+RgbaImage DrawBigSymbolSheet();  // gfx/symbols_big.png: 32x32 cells, 32 frames
+RgbaImage DrawWeaponSheet(
+    int cell_size);    // gfx/weapons.png (16) and gfx/weapons_big.png (32): 32 frames
+RgbaImage DrawGlow();  // gfx/glow.png: one 64x64 frame
+RgbaImage DrawIcon();  // gfx/icon.png: the 64x64 desktop icon, in colour
 
 // Lays out frames of one size left to right, then row by row, `across` cells per row.
 RgbaImage JoinFrames(const std::vector<RgbaImage>& frames, int across);

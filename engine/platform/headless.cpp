@@ -96,9 +96,11 @@ EGLDisplay InitialiseDisplay(std::string& error) {
   const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
   auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
       eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  if (client && std::string_view(client).find("EGL_MESA_platform_surfaceless") != std::string_view::npos &&
+  if (client &&
+      std::string_view(client).find("EGL_MESA_platform_surfaceless") != std::string_view::npos &&
       get_platform_display) {
-    EGLDisplay display = get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    EGLDisplay display =
+        get_platform_display(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display != EGL_NO_DISPLAY && eglInitialize(display, nullptr, nullptr)) return display;
   }
   EGLDisplay display = eglGetDisplay(EGL_DEFAULT_DISPLAY);
@@ -117,8 +119,18 @@ bool CreateContext(int width, int height, std::string& error) {
     error = EglError("desktop OpenGL through EGL: eglBindAPI");
     return false;
   }
-  const EGLint config_attribs[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-                                   EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
+  const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
+                                   EGL_PBUFFER_BIT,
+                                   EGL_RENDERABLE_TYPE,
+                                   EGL_OPENGL_BIT,
+                                   EGL_RED_SIZE,
+                                   8,
+                                   EGL_GREEN_SIZE,
+                                   8,
+                                   EGL_BLUE_SIZE,
+                                   8,
+                                   EGL_ALPHA_SIZE,
+                                   8,
                                    EGL_NONE};
   EGLConfig config;
   EGLint count = 0;
@@ -208,7 +220,9 @@ bool Configure(const Options& options, std::string& error) {
   return true;
 }
 
-void SetFrameObserver(std::function<void(int frame)> observer) { S().observer = std::move(observer); }
+void SetFrameObserver(std::function<void(int frame)> observer) {
+  S().observer = std::move(observer);
+}
 
 void QueueEvent(const platform::Event& event) { S().queue.push_back(event); }
 

@@ -22,8 +22,8 @@ namespace headless {
 struct Options {
   int frames = -1;  // stop after this many frames (exit 0); -1 runs until the game ends
   int clock = 0;
-  std::string input;  // input script path, empty for none
-  std::string trace;  // JSON Lines trace path, empty for none
+  std::string input;                                     // input script path, empty for none
+  std::string trace;                                     // JSON Lines trace path, empty for none
   std::vector<std::pair<int, std::string>> screenshots;  // frame, PNG path
   bool null_driver = false;
 };

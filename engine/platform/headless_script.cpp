@@ -43,7 +43,8 @@ std::vector<std::string_view> Tokens(std::string_view line) {
 // One non-blank script line; appends to `script` or answers why it cannot be read.
 std::string ReadLine(const std::vector<std::string_view>& t, InputScript& script) {
   int frame;
-  if (!ParseInt(t[0], frame)) return "frame \"" + std::string(t[0]) + "\" is not a number 0 or more";
+  if (!ParseInt(t[0], frame))
+    return "frame \"" + std::string(t[0]) + "\" is not a number 0 or more";
   if (t.size() < 2) return "missing event after the frame";
   auto arity = [&](size_t n) { return t.size() == n; };
   auto plain = [&](int id) -> std::string {
@@ -65,8 +66,10 @@ std::string ReadLine(const std::vector<std::string_view>& t, InputScript& script
     return "unknown key \"" + std::string(t[1]) +
            "\" (left right up down space escape, or a code 1..255)";
   if (!arity(3)) return "a key needs one of down, up, tap";
-  if (t[2] == "down" || t[2] == "tap") script.events.push_back({frame, {platform::kEventKeyDown, code}});
-  if (t[2] == "up" || t[2] == "tap") script.events.push_back({frame, {platform::kEventKeyUp, code}});
+  if (t[2] == "down" || t[2] == "tap")
+    script.events.push_back({frame, {platform::kEventKeyDown, code}});
+  if (t[2] == "up" || t[2] == "tap")
+    script.events.push_back({frame, {platform::kEventKeyUp, code}});
   if (t[2] != "down" && t[2] != "up" && t[2] != "tap")
     return "unknown key action \"" + std::string(t[2]) + "\" (down, up, tap)";
   return "";
@@ -122,7 +125,8 @@ bool ParseArgs(int argc, char** argv, Options& options, std::string& error) {
     } else if (arg == "--clock") {
       if (!value(v)) return false;
       if (!ParseInt(v, parsed.clock, true)) {
-        error = "--clock needs a millisecond value that fits an int, not \"" + std::string(v) + "\"";
+        error =
+            "--clock needs a millisecond value that fits an int, not \"" + std::string(v) + "\"";
         return false;
       }
     } else if (arg == "--input" || arg == "--trace") {
@@ -162,8 +166,8 @@ bool ParseArgs(int argc, char** argv, Options& options, std::string& error) {
       return false;
     }
     if (parsed.frames >= 0 && frame >= parsed.frames) {
-      error = "--screenshot " + std::to_string(frame) + ":" + path + " is never drawn with --frames " +
-              std::to_string(parsed.frames);
+      error = "--screenshot " + std::to_string(frame) + ":" + path +
+              " is never drawn with --frames " + std::to_string(parsed.frames);
       return false;
     }
   }

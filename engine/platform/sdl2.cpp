@@ -7,7 +7,8 @@
 //    left/right shift, control and alt as 160..165;
 //  - activation: focus gained/lost; close request: SDL_QUIT (close box, Alt+F4 through the window
 //    manager). SIGINT/SIGTERM stay ordinary signals so the process can always be stopped;
-//  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per window);
+//  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per
+//  window);
 //  - swap interval per SwapWindow call; the drawable size for HiDPI screens;
 //  - no display is an error, not SDL's silent fallback to an invisible offscreen window.
 // Missing:
@@ -104,7 +105,8 @@ int KeyCode(const SDL_Keysym& key) {
     case SDLK_DOWN: return 40;
     case SDLK_SPACE: return 32;
     case SDLK_ESCAPE: return 27;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return 13;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return 13;
     case SDLK_BACKSPACE: return 8;
     case SDLK_TAB: return 9;
     case SDLK_LSHIFT: return 160;
@@ -172,15 +174,15 @@ bool Translate(const SDL_Event& e, platform::Event& out) {
       return true;
     }
     case SDL_WINDOWEVENT:
-      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) out = {platform::kEventActivate, 0};
-      else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) out = {platform::kEventDeactivate, 0};
-      else return false;
+      if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
+        out = {platform::kEventActivate, 0};
+      else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
+        out = {platform::kEventDeactivate, 0};
+      else
+        return false;
       return true;
-    case SDL_QUIT:
-      out = {platform::kEventClose, 0};
-      return true;
-    default:
-      return false;
+    case SDL_QUIT: out = {platform::kEventClose, 0}; return true;
+    default: return false;
   }
 }
 
@@ -200,7 +202,8 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
   if (!s.video_ready) {
 #if defined(__unix__) && !defined(__APPLE__)
     // Probing for a display that is not there only prints library noise before failing.
-    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") && !SDL_getenv("SDL_VIDEODRIVER")) {
+    if (!SDL_getenv("DISPLAY") && !SDL_getenv("WAYLAND_DISPLAY") &&
+        !SDL_getenv("SDL_VIDEODRIVER")) {
       error = "cannot open a window: no display (DISPLAY and WAYLAND_DISPLAY are unset)";
       return false;
     }

@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& token = supplied ? tokens[n] : std::string();
     const bool plain = supplied && token.size() <= 9 && token.find('-') == std::string::npos;
     if (!supplied && Field(*font, n) != 0) fuzz_support::Fail("a value the file lacks is not 0");
-    if (plain && Field(*font, n) != std::stoi(token)) fuzz_support::Fail("number " + token + " misread");
+    if (plain && Field(*font, n) != std::stoi(token))
+      fuzz_support::Fail("number " + token + " misread");
   }
   // Widths can be anything the file says; measuring must still be defined for every code.
   std::string all(256, '\0');

@@ -23,10 +23,12 @@ bool KnownEvent(const platform::Event& event) {
 
 void CheckError(const std::string& error, std::string_view text) {
   const std::string prefix = "input.txt:";
-  if (error.compare(0, prefix.size(), prefix) != 0) fuzz_support::Fail("error without the name: " + error);
+  if (error.compare(0, prefix.size(), prefix) != 0)
+    fuzz_support::Fail("error without the name: " + error);
   size_t digits = prefix.size();
   long line = 0;
-  while (digits < error.size() && error[digits] >= '0' && error[digits] <= '9' && line < 1000000000) {
+  while (digits < error.size() && error[digits] >= '0' && error[digits] <= '9' &&
+         line < 1000000000) {
     line = line * 10 + (error[digits++] - '0');
   }
   const long lines = static_cast<long>(std::count(text.begin(), text.end(), '\n')) + 1;

@@ -36,14 +36,16 @@ bool Acceptable(const uint8_t* data, size_t size) {
 void CheckLoaded(const uint8_t* data) {
   for (int r = 0; r < kMapRows; ++r) {
     for (int c = 0; c < kMapColumns; ++c) {
-      if (map[c][r] != data[r * kMapColumns + c]) fuzz_support::Fail("cell value differs from its byte");
+      if (map[c][r] != data[r * kMapColumns + c])
+        fuzz_support::Fail("cell value differs from its byte");
     }
   }
   size_t offset = kCellBytes;
   for (int g = 0; g < kSpawnGroups; ++g) {
     const int32_t n = LittleEndianInt(data + offset);
     offset += 4;
-    if (spawns[g].size() != static_cast<size_t>(n)) fuzz_support::Fail("spawn group size differs from its count");
+    if (spawns[g].size() != static_cast<size_t>(n))
+      fuzz_support::Fail("spawn group size differs from its count");
     for (const T2D& point : spawns[g]) {
       if (point.x != data[offset] * kCellSize + spawnofs[g][0] ||
           point.y != data[offset + 1] * kCellSize + spawnofs[g][1]) {

@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool enough_cells =
       pixmap && (pixmap->width / cell_width) * (pixmap->height / cell_height) >= first + count;
   if (static_cast<bool>(sheet) != enough_cells) {
-    fuzz_support::Fail(sheet ? "a sheet with too few cells was cut" : "a sheet with enough cells was refused");
+    fuzz_support::Fail(sheet ? "a sheet with too few cells was cut"
+                             : "a sheet with enough cells was refused");
   }
   if (sheet) CheckFrames(*sheet, cell_width, cell_height, count);
   return 0;

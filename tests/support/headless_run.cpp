@@ -1,6 +1,5 @@
 #include "support/headless_run.h"
 
-
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -68,7 +67,8 @@ RunResult RunHeadless(const RunOptions& options) {
   RunResult result;
   result.dir = std::make_shared<TempDir>();
   const TempDir& dir = *result.dir;
-  if (options.gfx) fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir.File("gfx"));
+  if (options.gfx)
+    fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir.File("gfx"));
   if (options.stats) WriteFile(dir.File("stats.dat"), *options.stats);
 
   std::vector<std::string> argv = {STOMP_HEADLESS_EXE};

@@ -33,20 +33,20 @@ class TempDir {
 };
 
 struct RunOptions {
-  std::vector<std::string> args;      // passed after the ones below
-  std::optional<std::string> input;   // script text: written to input.txt and passed as --input
-  std::optional<std::string> stats;   // bytes of a stats.dat present before the run
-  bool trace = true;                  // pass --trace trace.jsonl and parse it afterwards
-  bool gfx = true;                    // link the repository's gfx/ into the run directory
-  int timeout_ms = 60000;             // the run is killed after this (status then reports it)
+  std::vector<std::string> args;     // passed after the ones below
+  std::optional<std::string> input;  // script text: written to input.txt and passed as --input
+  std::optional<std::string> stats;  // bytes of a stats.dat present before the run
+  bool trace = true;                 // pass --trace trace.jsonl and parse it afterwards
+  bool gfx = true;                   // link the repository's gfx/ into the run directory
+  int timeout_ms = 60000;            // the run is killed after this (status then reports it)
 };
 
 struct RunResult {
-  int status = -1;           // exit status 0..255; 128 + signal number when killed by a signal
+  int status = -1;  // exit status 0..255; 128 + signal number when killed by a signal
   bool timed_out = false;
-  std::string stderr_text;   // stderr and stdout of the run, in the order written
-  std::vector<json::Value> trace;   // one object per trace line
-  std::string trace_error;          // empty, or what was wrong with which trace line
+  std::string stderr_text;           // stderr and stdout of the run, in the order written
+  std::vector<json::Value> trace;    // one object per trace line
+  std::string trace_error;           // empty, or what was wrong with which trace line
   std::optional<std::string> stats;  // stats.dat after the run, absent when there is none
   std::shared_ptr<TempDir> dir;      // the run directory, kept while the result lives
 

@@ -38,8 +38,8 @@ class Parser {
   }
 
   void SkipSpace() {
-    while (pos_ < text_.size() &&
-           (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
+    while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
+                                   text_[pos_] == '\n' || text_[pos_] == '\r'))
       ++pos_;
   }
 
@@ -96,10 +96,14 @@ class Parser {
     for (int i = 0; i < 4; ++i) {
       char h = text_[pos_++];
       out <<= 4;
-      if (h >= '0' && h <= '9') out |= h - '0';
-      else if (h >= 'a' && h <= 'f') out |= h - 'a' + 10;
-      else if (h >= 'A' && h <= 'F') out |= h - 'A' + 10;
-      else return false;
+      if (h >= '0' && h <= '9')
+        out |= h - '0';
+      else if (h >= 'a' && h <= 'f')
+        out |= h - 'a' + 10;
+      else if (h >= 'A' && h <= 'F')
+        out |= h - 'A' + 10;
+      else
+        return false;
     }
     return true;
   }
@@ -164,9 +168,7 @@ class Parser {
           AppendUtf8(s, cp);
           break;
         }
-        default:
-          Fail("bad escape");
-          return std::nullopt;
+        default: Fail("bad escape"); return std::nullopt;
       }
     }
     Fail("unterminated string");
@@ -239,7 +241,8 @@ double Value::Number() const {
 
 int Value::Int() const {
   double d = Number();
-  if (d != std::trunc(d) || d < std::numeric_limits<int>::min() || d > std::numeric_limits<int>::max())
+  if (d != std::trunc(d) || d < std::numeric_limits<int>::min() ||
+      d > std::numeric_limits<int>::max())
     Mismatch("a whole number in int range");
   return static_cast<int>(d);
 }

@@ -41,10 +41,10 @@ class Value {
   const Array& Items() const;
   const Object& Fields() const;
 
-  bool Has(std::string_view key) const;        // false for anything but an object
+  bool Has(std::string_view key) const;                 // false for anything but an object
   const Value& operator[](std::string_view key) const;  // throws when the key is missing
-  const Value& operator[](size_t index) const;           // throws when out of range
-  size_t Size() const;                                   // of an array or object
+  const Value& operator[](size_t index) const;          // throws when out of range
+  size_t Size() const;                                  // of an array or object
 
  private:
   std::variant<std::monostate, bool, double, std::string, Array, Object> data_;

@@ -10,8 +10,8 @@
 #include <stdexcept>
 
 std::string FixtureDir(const std::string& name) {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("stomp-" + name + "-" + std::to_string(getpid()));
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("stomp-" + name + "-" + std::to_string(getpid()));
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
   return dir.string();
@@ -52,9 +52,9 @@ std::string WritePng(const std::string& path, int width, int height, int color_t
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
-  const bool ok = Encode(png, info, width, height, color_type, bit_depth, rows.data(),
-                         colors.data(), static_cast<int>(colors.size()), trns.data(),
-                         static_cast<int>(trns.size()));
+  const bool ok =
+      Encode(png, info, width, height, color_type, bit_depth, rows.data(), colors.data(),
+             static_cast<int>(colors.size()), trns.data(), static_cast<int>(trns.size()));
   png_destroy_write_struct(&png, &info);
   std::fclose(file);
   if (!ok) throw std::runtime_error("libpng could not write " + path);
@@ -63,7 +63,8 @@ std::string WritePng(const std::string& path, int width, int height, int color_t
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<uint8_t> ReadBytes(const std::string& path) {

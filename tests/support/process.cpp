@@ -15,7 +15,9 @@ using namespace std::chrono_literals;
 
 namespace {
 
-int ShellStatus(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status); }
+int ShellStatus(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 }  // namespace
 
@@ -29,7 +31,8 @@ std::string Capture(const std::string& command) {
   return out;
 }
 
-pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
+pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir,
+                   const std::string& output,
                    const std::map<std::string, std::optional<std::string>>& env) {
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
@@ -37,8 +40,10 @@ pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir,
   const pid_t pid = fork();
   if (pid != 0) return pid;
   for (const auto& [name, value] : env) {
-    if (value) setenv(name.c_str(), value->c_str(), 1);
-    else unsetenv(name.c_str());
+    if (value)
+      setenv(name.c_str(), value->c_str(), 1);
+    else
+      unsetenv(name.c_str());
   }
   const int out = open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int in = open("/dev/null", O_RDONLY);

@@ -16,7 +16,8 @@ std::string Capture(const std::string& command);
 
 // Starts `argv` (looked up on PATH) in `dir`, reading nothing, with stdout and stderr going to
 // `output`; each entry of `env` is set, or unset when it holds no value. Answers the child's pid.
-pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir, const std::string& output,
+pid_t StartProcess(const std::vector<std::string>& argv, const std::string& dir,
+                   const std::string& output,
                    const std::map<std::string, std::optional<std::string>>& env = {});
 
 // Waits up to `limit` for the child; answers its exit status (128 + signal when killed), or -1

@@ -24,7 +24,10 @@ class RecordingGraphics : public TGraphics {
 class RecordingFrame : public TImageFrame {
  public:
   RecordingFrame(RecordingDriver& driver, int texture, const TPixmap& pixmap)
-      : driver_(driver), texture_(texture), pixmap_(&pixmap), width_(pixmap.width),
+      : driver_(driver),
+        texture_(texture),
+        pixmap_(&pixmap),
+        width_(pixmap.width),
         height_(pixmap.height) {}
   void Draw(float x0, float y0, float x1, float y1, float tx, float ty, float sx, float sy,
             float sw, float sh) override {
@@ -88,7 +91,8 @@ void RecordingDriver::Record(const std::string& name, std::vector<float> args, b
   calls.push_back({name, std::move(args), state_change});
 }
 
-TGraphicsPtr RecordingDriver::CreateGraphics(int width, int height, int depth, int hertz, int flags) {
+TGraphicsPtr RecordingDriver::CreateGraphics(int width, int height, int depth, int hertz,
+                                             int flags) {
   Record("CreateGraphics", {float(width), float(height), float(depth), float(hertz), float(flags)});
   return TDraw2DGraphics::Create(
       std::make_shared<RecordingGraphics>(this, width, height, depth, hertz, flags), this);
@@ -104,12 +108,15 @@ void RecordingDriver::Flip(int sync) {
   flips.push_back(sync);
 }
 
-std::shared_ptr<TImageFrame> RecordingDriver::CreateFrameFromPixmap(const TPixmap& pixmap, int flags) {
+std::shared_ptr<TImageFrame> RecordingDriver::CreateFrameFromPixmap(const TPixmap& pixmap,
+                                                                    int flags) {
   Record("CreateFrameFromPixmap", {float(pixmap.width), float(pixmap.height), float(flags)});
   return std::make_shared<RecordingFrame>(*this, ++textures_made, pixmap);
 }
 
-void RecordingDriver::SetBlend(int mode) { Record("SetBlend", {float(mode)}, cache.SetBlend(mode)); }
+void RecordingDriver::SetBlend(int mode) {
+  Record("SetBlend", {float(mode)}, cache.SetBlend(mode));
+}
 
 void RecordingDriver::SetAlpha(float alpha) {
   cache.SetAlpha(alpha);
@@ -170,7 +177,8 @@ void RecordingDriver::DrawTextured(int texture, const TPixmap* pixmap, const flo
   quads.push_back(quad);
 }
 
-RecordedQuad RecordingDriver::Quad(float x0, float y0, float x1, float y1, float tx, float ty) const {
+RecordedQuad RecordingDriver::Quad(float x0, float y0, float x1, float y1, float tx,
+                                   float ty) const {
   RecordedQuad quad;
   quad.vertices = {cache.Transform(x0, y0, tx, ty), cache.Transform(x1, y0, tx, ty),
                    cache.Transform(x1, y1, tx, ty), cache.Transform(x0, y1, tx, ty)};
