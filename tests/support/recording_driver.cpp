@@ -57,6 +57,14 @@ float RecordedQuad::Bottom() const {
   return std::max({vertices[0].y, vertices[1].y, vertices[2].y, vertices[3].y});
 }
 
+int RecordedQuad::FrameOf(const TImage* image) const {
+  if (!image || !pixmap) return -1;
+  for (int f = 0; f < image->FrameCount(); ++f) {
+    if (image->pixmaps[f].get() == pixmap) return f;
+  }
+  return -1;
+}
+
 // Leaves no engine state pointing at a destroyed driver.
 RecordingDriver::~RecordingDriver() {
   if (CurrentDraw2DDriver() != this) return;
@@ -106,6 +114,7 @@ void RecordingDriver::SetGraphics(const TGraphicsPtr& g) {
 void RecordingDriver::Flip(int sync) {
   Record("Flip", {float(sync)});
   flips.push_back(sync);
+  if (on_flip) on_flip();
 }
 
 std::shared_ptr<TImageFrame> RecordingDriver::CreateFrameFromPixmap(const TPixmap& pixmap,
@@ -182,6 +191,13 @@ RecordedQuad RecordingDriver::Quad(float x0, float y0, float x1, float y1, float
   RecordedQuad quad;
   quad.vertices = {cache.Transform(x0, y0, tx, ty), cache.Transform(x1, y0, tx, ty),
                    cache.Transform(x1, y1, tx, ty), cache.Transform(x0, y1, tx, ty)};
+  quad.x0 = x0, quad.y0 = y0, quad.x1 = x1, quad.y1 = y1;
+  quad.tx = tx, quad.ty = ty;
+  if (const TDraw2DGraphics* g = TDraw2DGraphics::Current()) {
+    quad.alpha_set = g->color_alpha;
+    quad.rotation = g->tform_rot;
+    quad.scale_x = g->tform_scale_x, quad.scale_y = g->tform_scale_y;
+  }
   quad.red = cache.color[0], quad.green = cache.color[1], quad.blue = cache.color[2];
   quad.alpha = cache.color[3];
   quad.blend = cache.blend_mode;

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,18 +25,24 @@ struct RecordedCall {
 };
 
 struct RecordedQuad {
-  std::array<TVertex, 4> vertices;  // (x0,y0), (x1,y0), (x1,y1), (x0,y1) after the transform
+  std::array<TVertex, 4> vertices;       // (x0,y0), (x1,y0), (x1,y1), (x0,y1) after the transform
+  float x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the corners as given, before the transform
+  float tx = 0, ty = 0;                  // the translation: the point an image was drawn at
   float u0 = 0, v0 = 0, u1 = 0, v1 = 0;
   int red = 0, green = 0, blue = 0;  // clamped bytes
   int alpha = 0;                     // clamped byte
   int blend = 0;
   int texture = 0;                  // 0 for an untextured rectangle
   const TPixmap* pixmap = nullptr;  // the pixmap the texture was made from
+  // The drawing context's values at the draw, as the caller set them (alpha not clamped).
+  float alpha_set = 1, rotation = 0, scale_x = 1, scale_y = 1;
 
   float Left() const;
   float Right() const;
   float Top() const;
   float Bottom() const;
+  // The frame of `image` this quad shows, or -1 when it shows none of its frames.
+  int FrameOf(const TImage* image) const;
 };
 
 class RecordingDriver : public TDraw2DDriver {
@@ -50,7 +57,8 @@ class RecordingDriver : public TDraw2DDriver {
 
   std::vector<RecordedCall> calls;
   std::vector<RecordedQuad> quads;
-  std::vector<int> flips;  // sync of each Flip
+  std::vector<int> flips;         // sync of each Flip
+  std::function<void()> on_flip;  // when set, called after each Flip has been recorded
   int textures_made = 0;
 
   // TDraw2DDriver
