@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "engine/graphics.h"
 #include "engine/image.h"
@@ -172,43 +174,251 @@ TEST_F(FigureTest, WalkingIntoAWalkerHurtsOnceAndThenPassesThrough) {
   }
 }
 
-TEST_F(FigureTest, ContactRulesByKindAndState) {
+// Where the figure meets each kind's hit boxes, inclusive, around the creature's position: left
+// and right at the figure's height, top and bottom within the width of the figure's legs (a
+// mover's horns stand outside it).
+struct Extent {
+  int left, right, top, bottom;
+};
+const Extent kHitExtent[7] = {{},
+                              {-8, 7, -7, 7},
+                              {-16, 15, -4, 3},
+                              {-6, 5, -6, 5},
+                              {-16, 15, -16, 15},
+                              {-32, 31, -12, 8},
+                              {-14, 13, -14, 13}};
+// The figure's boxes span x - 8 .. x + 7 and y - 15 .. y + 15.
+
+enum Outcome { kHurt, kStrike, kStrikeBounce };
+
+TEST_F(FigureTest, ContactRulesByKindAndApproach) {
+  enum Place { kAbove, kBelow, kInside, kAhead };
+  struct Approach {
+    const char* what;
+    int act, dy;
+    bool run;  // right held
+    int cdir;  // the creature's direction: 1 a mover going down, -1 going up
+    Place place;
+    Outcome walker, mover, crawler;
+  };
+  // The creature stands 2 free pixels away (or overlaps at once for kInside), so the figure moves
+  // 2 pixels before it meets it.
+  const Approach approaches[] = {
+      {"falling onto it", 4, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce, kHurt},
+      {"jumping into it from below", 3, -6, false, 1, kBelow, kHurt, kHurt, kHurt},
+      {"standing in it going down", 1, 0, false, 1, kInside, kHurt, kHurt, kHurt},
+      {"standing in it going up", 1, 0, false, -1, kInside, kHurt, kStrike, kHurt},
+      {"running into it going down", 1, 0, true, 1, kAhead, kHurt, kHurt, kHurt},
+      {"running into it going up", 1, 0, true, -1, kAhead, kHurt, kStrike, kHurt},
+      {"spinning down onto it", 5, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce, kHurt},
+      {"spinning up into it", 5, -6, false, 1, kBelow, kStrikeBounce, kHurt, kHurt},
+      {"dashing into it", 6, 0, false, 1, kAhead, kStrike, kStrike, kHurt},
+  };
+  for (const Approach& a : approaches) {
+    for (int kind = 1; kind <= 6; ++kind) {
+      const std::string what = std::string(a.what) + ", kind " + std::to_string(kind);
+      creatures.Clear();
+      health = 5;
+      TFig& f = Standing(400);
+      f.act = a.act;
+      if (a.act == 6) {
+        f.dx = 4;
+        f.tm = now + 1000;  // a dash that lasts
+      }
+      if (a.dy != 0) {
+        f.y = kStandY - 100;
+        f.og = 0;
+        f.dy = a.dy;
+      }
+      const int x0 = f.x, y0 = f.y;
+      const Extent& e = kHitExtent[kind];
+      int cx = x0, cy = y0 + 4;
+      if (a.place == kAbove) cy = y0 + 18 - e.top;
+      if (a.place == kBelow) cy = y0 - 18 - e.bottom;
+      if (a.place == kAhead) cx = x0 + 10 - e.left, cy = y0;
+      auto c = AddActiveCreature(kind, cx, cy, a.cdir);
+      Key(39, a.run);
+      Update();
+      Key(39, false);
+
+      const Outcome expected = kind % 3 == 1 ? a.walker : kind % 3 == 2 ? a.mover : a.crawler;
+      EXPECT_EQ(5 - health, expected == kHurt ? 1 : 0) << what;
+      EXPECT_EQ((kind > 3 ? 3 : 1) - c->hl, expected == kHurt ? 0 : 1) << what;
+      EXPECT_EQ(f.dy == -12, expected == kStrikeBounce) << what;
+      // Creatures stop vertical steps but never horizontal ones.
+      const int steps = a.act == 6 ? 4 : a.run ? 3 : 0;
+      EXPECT_EQ(f.x - x0, steps) << what;
+      EXPECT_EQ(f.y - y0, a.place == kAbove ? 2 : a.place == kBelow ? -2 : 0) << what;
+    }
+  }
+}
+
+TEST_F(FigureTest, CoolDownsLetTheFigurePassThroughButNotPastDrops) {
   struct Case {
     const char* what;
-    int kind, cdir, act, dy, cy_offset;  // creature y relative to the figure's
-    int health_lost;
-    int hl_lost;
-    bool bounce;
+    int fig_h, creature_h, creature_act;
   };
-  // Each figure stands on the floor or hangs in the air; the creature overlaps it at once.
   const Case cases[] = {
-      {"walker vs standing", 4, 1, 1, 0, 4, 1, 0, false},
-      {"walker vs dash", 4, 1, 6, 0, 4, 0, 1, false},
-      {"walker vs spin", 4, 1, 5, 3, 4, 0, 1, true},
-      {"walker vs fall", 4, 1, 4, 3, 4, 0, 1, true},
-      {"mover down vs standing", 5, 1, 1, 0, 4, 1, 0, false},
-      {"mover up vs standing", 5, -1, 1, 0, 4, 0, 1, false},
-      {"mover vs spin from above", 5, 1, 5, 3, 4, 0, 1, true},
-      {"mover vs dash", 5, 1, 6, 0, 4, 0, 1, false},
-      {"crawler vs dash", 6, 1, 6, 0, 4, 1, 0, false},
-      {"crawler vs spin", 6, 1, 5, 3, 4, 1, 0, false},
+      {"hurt figure", 1000, 0, 1},
+      {"immune creature", 0, 1000, 1},
+      {"waiting creature", 0, 0, 0},
   };
   for (const Case& k : cases) {
     creatures.Clear();
     health = 5;
-    Standing(400);
-    fig->act = k.act;
-    fig->tm = now + 1000;  // a dash that lasts
-    if (k.dy) {
-      fig->y = kStandY - 100;
-      fig->og = 0;
-      fig->dy = k.dy;
-    }
-    auto c = AddActiveCreature(k.kind, 400, fig->y + k.cy_offset, k.cdir);
+    money = 0;
+    TFig& f = Standing(400);
+    f.y = kStandY - 100;
+    f.og = 0;
+    f.act = 4;
+    f.dy = 9;
+    f._h = k.fig_h;
+    auto c = AddActiveCreature(4, 400, f.y + 24, 1);  // right under the figure
+    c->_h = k.creature_h;
+    c->act = k.creature_act;
+    TDrp::Cr(0, 400, f.y + 8);  // a coin in the way, old enough to take
+    drops.ForEach([](TDrp& d) { d.tm = now - 500; });
     Update();
-    EXPECT_EQ(5 - health, k.health_lost) << k.what;
-    EXPECT_EQ(3 - c->hl, k.hl_lost) << k.what;
-    EXPECT_EQ(fig->dy == -12, k.bounce) << k.what;
+    EXPECT_EQ(f.y, kStandY - 100 + 10) << k.what;  // not stopped by the creature
+    EXPECT_EQ(health, 5) << k.what;
+    EXPECT_EQ(c->hl, 3) << k.what;
+    EXPECT_EQ(money, 1) << k.what;
+  }
+
+  // A hit makes the figure immune for 100 updates of 20 ms; the 100th meets the creature again.
+  creatures.Clear();
+  health = 5;
+  TFig& f = Standing(400);
+  AddActiveCreature(3, 400, kStandY + 4, 1);
+  Update();
+  EXPECT_EQ(health, 4);
+  for (int i = 1; i < 100; ++i) Update();
+  EXPECT_EQ(health, 4);
+  EXPECT_EQ(f._h, 20);
+  Update();
+  EXPECT_EQ(health, 3);
+}
+
+TEST_F(FigureTest, DirectionKeysAndRightWinsOverLeft) {
+  struct Case {
+    bool right, left;
+    int start_dir;
+    int dir, dx, act;
+  };
+  const Case cases[] = {
+      {false, false, -1, -1, 0, 1},
+      {true, false, -1, 1, 3, 2},
+      {false, true, 1, -1, -3, 2},
+      {true, true, -1, 1, 3, 2},
+  };
+  for (const Case& k : cases) {
+    TFig& f = Standing(400);
+    f.dir = k.start_dir;
+    Key(39, k.right);
+    Key(37, k.left);
+    Update();
+    Key(39, false);
+    Key(37, false);
+    EXPECT_EQ(f.dir, k.dir) << k.right << k.left;
+    EXPECT_EQ(f.x - 400, k.dx) << k.right << k.left;
+    EXPECT_EQ(f.act, k.act) << k.right << k.left;
+  }
+}
+
+TEST_F(FigureTest, DownInTheAirDropsWithoutSidewaysMovementForOneUpdate) {
+  struct Case {
+    const char* what;
+    int act, dy;
+    int fall;  // pixels down in the update of the press
+  };
+  const Case cases[] = {
+      {"rising jump", 3, -8, 2},
+      {"rising spin", 5, -3, 2},
+      {"near the top", 3, 1, 2},
+      {"falling fast", 4, 6, 7},
+  };
+  for (const Case& k : cases) {
+    TFig& f = Standing(400);
+    f.y = kStandY - 150;
+    f.og = 0;
+    f.act = k.act;
+    f.dy = k.dy;
+    Key(39, true);
+    Tap(40);
+    Update();
+    EXPECT_EQ(f.act, 4) << k.what;
+    EXPECT_EQ(f.fr, 0) << k.what;
+    EXPECT_EQ(f.x, 400) << k.what;
+    EXPECT_EQ(f.y - (kStandY - 150), k.fall) << k.what;
+    Update();
+    EXPECT_EQ(f.x, 403) << k.what;
+    Tap(38);  // falling accepts a spin jump
+    Update();
+    EXPECT_EQ(f.act, 5) << k.what;
+    Key(39, false);
+  }
+}
+
+TEST_F(FigureTest, BlockedStepsAreUndoneAndTheRestStillTried) {
+  struct Case {
+    int dir;
+    bool dash;
+    int room;  // free pixels between the figure's legs and the wall
+    int moved;
+  };
+  const Case cases[] = {
+      {1, false, 0, 0}, {1, false, 1, 1}, {1, false, 2, 2},   {1, false, 5, 3},
+      {1, true, 1, 1},  {1, true, 3, 3},  {-1, false, 1, -1}, {-1, true, 2, -2},
+  };
+  constexpr int kWallColumn = 26;  // pixels 416..431
+  for (const Case& k : cases) {
+    for (int c = 0; c < kMapColumns; ++c) map[c][kFloorRow - 1] = 0;
+    map[kWallColumn][kFloorRow - 1] = 1;
+    // The legs box spans x - 8 .. x + 7.
+    const int x0 = k.dir > 0 ? 16 * kWallColumn - 8 - k.room : 16 * (kWallColumn + 1) + 8 + k.room;
+    TFig& f = Standing(x0);
+    Key(k.dir > 0 ? 39 : 37, true);
+    if (k.dash) Tap(40);
+    Update();
+    Key(k.dir > 0 ? 39 : 37, false);
+    EXPECT_EQ(f.x - x0, k.moved) << k.dir << " room " << k.room << (k.dash ? " dash" : "");
+  }
+}
+
+TEST_F(FigureTest, RunningAndSpinFrameCyclesRunBothWays) {
+  struct Case {
+    const char* what;
+    int key;    // held throughout
+    int start;  // 38: spin jump from a jump, 40: dash, 0: run
+    std::vector<int> frames;
+  };
+  const Case cases[] = {
+      {"run right", 39, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
+      {"run left", 37, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
+      {"spin right", 39, 38, {13, 12, 11, 10, 9, 8, 13}},
+      {"spin left", 37, 38, {9, 10, 11, 12, 13, 8, 9}},
+      {"dash right", 39, 40, {13, 12, 11, 10, 9, 8}},
+      {"dash left", 37, 40, {9, 10, 11, 12, 13, 8}},
+  };
+  for (const Case& k : cases) {
+    TFig& f = Standing(400);
+    f.fr = 0;
+    Key(k.key, true);
+    if (k.start == 38) {
+      Tap(38);  // a jump, then up again in the air
+      Update();
+      Tap(38);
+    } else if (k.start == 40) {
+      Update();  // running
+      Tap(40);
+    }
+    std::vector<int> frames;
+    for (size_t i = 0; i < k.frames.size(); ++i) {
+      Update();
+      frames.push_back(f.fr);
+    }
+    Key(k.key, false);
+    EXPECT_EQ(frames, k.frames) << k.what;
   }
 }
 

@@ -4,9 +4,16 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "engine/graphics.h"
 #include "engine/image.h"
+#include "support/gl_calls.h"
 #include "support/png_fixtures.h"
+
+using testing_support::GLCalls;
 
 namespace {
 
@@ -99,6 +106,7 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
     int mode;
     float alpha;
     Rgb expected;
+    int before = 2;  // the mode set just before
   } cases[] = {
       {1, 0.6f, source},           // mask: alpha >= 0.5 passes, unblended
       {1, 0.49f, grey},            // mask: alpha below 0.5 leaves no pixels
@@ -106,11 +114,13 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
       {3, 0.5f, {150, 75, 50}},    // alpha: src * a + dst * (1 - a), a = 127/255
       {4, 0.5f, {200, 125, 100}},  // light: src * a + dst
       {5, 0.5f, {78, 20, 0}},      // shade: src * dst
-      {7, 0.5f, source},           // unknown: solid
+      {7, 0.5f, source, 4},        // unknown: solid, whatever blended before
+      {0, 0.3f, source, 1},        // unknown after mask: no alpha test either
   };
   int x = 0;
   for (const Case& c : cases) {
     Background(x, 0, 10, 10, grey);
+    SetBlend(c.before);
     SetBlend(c.mode);
     SetColor(source.r, source.g, source.b);
     SetAlpha(c.alpha);
@@ -145,6 +155,8 @@ TEST_F(GLPixels, RectanglesCoverTheirTransformedArea) {
       {"plain", 0, 1, 1, 10, 20, 30, 40, {10, 20, 40, 60, 1200}},
       {"turned 90 about (100,100)", 90, 1, 1, 100, 100, 20, 10, {90, 100, 100, 120, 200}},
       {"scaled 2 x 1", 0, 2, 1, 0, 0, 10, 10, {0, 0, 20, 10, 200}},
+      // The scale stretches the rectangle's own width before it turns: 10 wide and 20 tall.
+      {"scaled 2 x 1, turned 90", 90, 2, 1, 100, 100, 10, 10, {90, 100, 100, 120, 200}},
       {"negative height", 0, 1, 1, 0, 300, 800, -2, {0, 298, 800, 300, 1600}},
       {"negative width", 0, 1, 1, 50, 50, -5, 3, {45, 50, 50, 53, 15}},
   };
@@ -332,6 +344,143 @@ TEST_F(GLPixels, ANewContextRebuildsTextures) {
   DrawImage(*image, 5, 5);
   EXPECT_EQ(image->seqs[0], GraphicsSeq());
   EXPECT_TRUE(Near(Frame().At(5, 5), {10, 200, 30}, 0));
+}
+
+TEST_F(GLPixels, OnlyFilteredImagesBlendTexelsAndEdgesNeverWrap) {
+  // 2 x 2: red, blue over green, white. Drawn 16 times enlarged about its centre, each texel
+  // covers a 16 x 16 quarter.
+  const std::string path = WritePng(Path("quarters.png"), 2, 2, PNG_COLOR_TYPE_RGB, 8,
+                                    {255, 0, 0, 0, 0, 255, 0, 255, 0, 255, 255, 255});
+  const Rgb red{255, 0, 0}, blue{0, 0, 255}, green{0, 255, 0}, white{255, 255, 255};
+  struct Case {
+    const char* what;
+    int flags;
+    float rotation, offset;  // offset: a sub-pixel shift of the drawing position
+    Rgb top_left, top_right, bottom_left, bottom_right;
+  } cases[] = {
+      {"unfiltered", MASKEDIMAGE, 0, 0.25f, red, blue, green, white},
+      {"unfiltered, turned", MASKEDIMAGE, 90, 0.25f, green, red, white, blue},
+      {"filtered", MASKEDIMAGE | FILTEREDIMAGE, 0, 0.25f, red, blue, green, white},
+      {"filtered, turned", MASKEDIMAGE | FILTEREDIMAGE, 90, 0.4f, green, red, white, blue},
+  };
+  AutoMidHandle(1);
+  constexpr int cx = 200, cy = 200;
+  for (const Case& c : cases) {
+    TImagePtr image = LoadImage(path, c.flags);
+    ASSERT_TRUE(image);
+    Cls();
+    SetRotation(c.rotation);
+    SetScale(16, 16);
+    DrawImage(*image, cx + c.offset, cy + c.offset);
+    SetScale(1, 1);
+    SetRotation(0);
+    const Frame f;
+    // The outermost pixels lie between the edge and the first texel centre: with the edge
+    // clamped they show their own texel alone, also when filtered.
+    EXPECT_TRUE(Near(f.At(cx - 16, cy - 16), c.top_left)) << c.what;
+    EXPECT_TRUE(Near(f.At(cx + 15, cy - 16), c.top_right)) << c.what;
+    EXPECT_TRUE(Near(f.At(cx - 16, cy + 15), c.bottom_left)) << c.what;
+    EXPECT_TRUE(Near(f.At(cx + 15, cy + 15), c.bottom_right)) << c.what;
+    int mixed = 0;
+    for (int y = cy - 16; y < cy + 16; ++y) {
+      for (int x = cx - 16; x < cx + 16; ++x) {
+        const Rgb p = f.At(x, y);
+        mixed += !(Near(p, red) || Near(p, blue) || Near(p, green) || Near(p, white));
+      }
+    }
+    if (c.flags & FILTEREDIMAGE) {
+      EXPECT_GT(mixed, 16 * 16) << c.what << ": the texels are not blended";
+    } else {
+      EXPECT_EQ(mixed, 0) << c.what << ": nearest sampling shows only the texels' colours";
+    }
+  }
+}
+
+TEST_F(GLPixels, GrabReadsTheRectangleBelowTheTopEdge) {
+  // A green left column over red rows above blue rows, at (30, 100).
+  Background(30, 100, 16, 4, {255, 0, 0});
+  Background(30, 104, 16, 4, {0, 0, 255});
+  Background(30, 100, 1, 8, {0, 255, 0});
+  TImagePtr image = CreateImage(16, 8, 1, 0);
+  GrabImage(*image, 30, 100, 0);
+  const TPixmap& grabbed = *image->pixmaps[0];
+  auto at = [&](int x, int y) {
+    const uint8_t* p = grabbed.PixelPtr(x, y);
+    return Rgb{p[0], p[1], p[2]};
+  };
+  EXPECT_TRUE(Near(at(0, 0), {0, 255, 0}, 0));
+  EXPECT_TRUE(Near(at(0, 7), {0, 255, 0}, 0));
+  EXPECT_TRUE(Near(at(1, 0), {255, 0, 0}, 0));
+  EXPECT_TRUE(Near(at(15, 3), {255, 0, 0}, 0));
+  EXPECT_TRUE(Near(at(1, 4), {0, 0, 255}, 0));
+  EXPECT_TRUE(Near(at(15, 7), {0, 0, 255}, 0));
+}
+
+TEST_F(GLPixels, TexturesOfAnEarlierContextAreNotDeletedInTheNext) {
+  const std::string one = WritePng(Path("one.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {10, 200, 30});
+  TImagePtr old_image = LoadImage(one);
+  ASSERT_TRUE(old_image);
+  DrawImage(*old_image, 5, 5);
+  GLint old_name = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &old_name);
+
+  // The new context hands out names afresh; draw new images until one has the old name.
+  ASSERT_TRUE(Graphics(kWidth, kHeight, 0, 60, 0)) << GraphicsError();
+  SetBlend(2);
+  std::vector<TImagePtr> images;
+  GLint name = 0;
+  for (int i = 0; i < 8 && name != old_name; ++i) {
+    images.push_back(LoadImage(WritePng(Path("new" + std::to_string(i) + ".png"), 1, 1,
+                                        PNG_COLOR_TYPE_RGB, 8, {200, 40, 90})));
+    DrawImage(*images.back(), 5, 5);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &name);
+  }
+  ASSERT_EQ(name, old_name) << "no new texture got the old one's name";
+
+  old_image.reset();  // its texture died with the old context
+  TImagePtr another = LoadImage(one);
+  DrawImage(*another, 20, 20);  // a texture creation empties the release queue
+  EXPECT_TRUE(glIsTexture(name));
+  Cls();
+  DrawImage(*images.back(), 5, 5);
+  EXPECT_TRUE(Near(Frame().At(5, 5), {200, 40, 90}, 0));
+}
+
+TEST_F(GLPixels, RepeatedStateReachesGLOnce) {
+  TImagePtr image =
+      LoadImage(WritePng(Path("cached.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {10, 200, 30}));
+  ASSERT_TRUE(image);
+  DrawImage(*image, 0, 0);  // the texture exists before counting
+  DrawRect(0, 0, 1, 1);
+  SetBlend(2);
+  struct Case {
+    const char* what;
+    std::function<void()> twice;  // called twice
+    const char* function;
+    long arg;
+    int calls;
+  } cases[] = {
+      {"blend mode", [] { SetBlend(3); }, "glBlendFunc", -1, 1},
+      {"blend on", [] { SetBlend(4); }, "glEnable", GL_BLEND, 1},
+      {"mask", [] { SetBlend(1); }, "glAlphaFunc", -1, 1},
+      {"texturing on", [&] { DrawImage(*image, 0, 0); }, "glEnable", GL_TEXTURE_2D, 1},
+      {"texture bound", [&] { DrawImage(*image, 0, 0); }, "glBindTexture", -1, 1},
+      {"texturing off", [] { DrawRect(0, 0, 1, 1); }, "glDisable", GL_TEXTURE_2D, 1},
+  };
+  for (const Case& c : cases) {
+    // Start from the opposite state, so the first call has something to change.
+    if (std::string(c.what) == "texture bound") {
+      TImagePtr other =
+          LoadImage(WritePng(Path("other.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {1, 2, 3}));
+      DrawImage(*other, 0, 0);
+    }
+    if (std::string(c.what) == "texturing on") DrawRect(0, 0, 1, 1);
+    if (std::string(c.what) == "texturing off") DrawImage(*image, 0, 0);
+    GLCalls::Clear();
+    c.twice();
+    c.twice();
+    EXPECT_EQ(GLCalls::Count(c.function, c.arg), c.calls) << c.what;
+  }
 }
 
 }  // namespace
