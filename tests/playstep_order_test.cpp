@@ -1,0 +1,90 @@
+// The order inside a played frame: the background first, the figure updated before the drops and
+// the creatures, everything updated before anything is drawn, and then drops, creatures, figure.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/list.h"
+#include "engine/numbers.h"
+#include "game/creature.h"
+#include "game/drop.h"
+#include "game/figure.h"
+#include "game/globals.h"
+#include "game/playstep.h"
+#include "support/drawn.h"
+#include "support/recording_driver.h"
+#include "support/world_fixture.h"
+
+namespace {
+
+constexpr int kFloorRow = 30;  // pixels 480..495
+constexpr int kWalkerColour = 0xFF00F0, kFigureColour = 0x00F0FF;
+
+class PlayStepOrderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    rec.Open();
+    UseBlankSheets();
+    for (int c = 0; c < kMapColumns; ++c) map[c][kFloorRow] = 1;
+    gamestate = kPlaying;
+    nextwave = 1000;  // no wave in these frames
+    now = 10000;
+    TFig::Cr(400, 400);
+    fig->act = 4;  // falling
+    rec.Clear();
+  }
+  void TearDown() override { ResetGlobals(); }
+
+  RecordingDriver rec;
+};
+
+TEST_F(PlayStepOrderTest, BackgroundThenDropsCreaturesAndFigureEachWhereItsUpdateLeftIt) {
+  fig->dy = 3;
+  TCr::Cr(1, 200, 472);
+  TCr& walker = *creatures.ObjectEnumerator().NextObject();
+  walker.act = 1;
+  walker.dir = 1;
+  walker.ftm = now;  // steps right and animates in its update
+  TDrp::Cr(0, 600, 300);
+  TDrp& coin = *drops.ObjectEnumerator().NextObject();
+  coin.tm = now - 1000;
+  coin.dx = 2;
+  coin.dy = 0;
+  PlayStep();
+  const std::vector<Drawn> expected = {
+      Sprite("bg", 0, 0, 0, 0xFFFFFF),
+      Sprite("imgsymbols", 24 + 1, 602, 301, 0xFFFF00),
+      Sprite("imgcrea", 1, 201, 472, kWalkerColour),
+      Sprite("imgfig", 0, 400, 404, kFigureColour),
+  };
+  EXPECT_EQ(SeenBy(rec), expected);
+}
+
+// The figure falls onto two big walkers: one survives the stomp, the other (on its last hit point)
+// pays ten rewards. Updated after the figure, the survivor has cooled down by one update, which
+// shows as its first white blink, and the new drops have already sprung up from where it died.
+TEST_F(PlayStepOrderTest, FigureIsUpdatedBeforeTheDropsAndTheCreatures) {
+  SeedRnd(7);
+  fig->y = 432;  // legs 432..447, one pixel above the walkers' heads
+  auto survivor = AddActiveCreature(4, 400, 464, 1);
+  auto dying = AddActiveCreature(4, 400, 464, 1);
+  dying->hl = 1;
+  PlayStep();
+  ASSERT_EQ(CountList(creatures), 1);
+  int drops_seen = 0;
+  for (const Drawn& d : SeenBy(rec)) {
+    if (d.what.rfind("imgcrea", 0) == 0) {
+      EXPECT_EQ(d.colour, 0xFFFFFF) << "the survivor's cool-down ran in this frame";
+      EXPECT_EQ(d.x, 401);
+    }
+    if (d.colour == 0) {  // a drop younger than half a second
+      ++drops_seen;
+      EXPECT_LT(d.y, 464) << d.what << " has not moved since it was dropped";
+    }
+  }
+  EXPECT_GT(drops_seen, 0);
+  EXPECT_EQ(survivor->hl, 2);
+}
+
+}  // namespace
