@@ -1,16 +1,22 @@
 // The order inside a played frame: the background first, the figure updated before the drops and
 // the creatures, everything updated before anything is drawn, and then drops, creatures, figure.
+// And the layers of a whole frame in each game state.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "engine/graphics.h"
 #include "engine/list.h"
 #include "engine/numbers.h"
 #include "game/creature.h"
 #include "game/drop.h"
+#include "game/effects.h"
 #include "game/figure.h"
+#include "game/font.h"
 #include "game/globals.h"
 #include "game/playstep.h"
+#include "game/startup.h"
 #include "support/drawn.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
@@ -85,6 +91,51 @@ TEST_F(PlayStepOrderTest, FigureIsUpdatedBeforeTheDropsAndTheCreatures) {
   }
   EXPECT_GT(drops_seen, 0);
   EXPECT_EQ(survivor->hl, 2);
+}
+
+// What each layer of a whole frame is recognised by.
+std::string LayerOf(const Drawn& d) {
+  if (d.what == "bg 0") return "level";
+  if (d.what == "imgglow 0") return "effects";
+  if (d.what.rfind("imgsymbolsbig", 0) == 0 && d.x == 32 && d.y == 20) return "HUD";  // money
+  if (d.what == "text \"BRING IT ON!\"") return "menu";
+  if (d.what == "text \"continue game\"") return "pause lines";
+  if (d.what == "text \"You're done.\"") return "game-over lines";
+  return "";
+}
+
+TEST_F(PlayStepOrderTest, WholeFrameStartsAlphaBlendedAndClearAndLayersByState) {
+  font = TFo::Load(std::string(STOMP_SOURCE_DIR) + "/gfx/font", 32);
+  ASSERT_TRUE(font);
+  struct Case {
+    int state;
+    std::vector<std::string> layers;
+  };
+  // While paused the frozen world is drawn over the effects and the HUD.
+  const Case cases[] = {
+      {kMenu, {"effects", "HUD", "menu"}},
+      {kPlaying, {"level", "effects", "HUD"}},
+      {kPaused, {"effects", "HUD", "level", "pause lines"}},
+      {kGameOver, {"level", "game-over lines", "effects", "HUD"}},
+  };
+  for (const Case& k : cases) {
+    effects.Clear();
+    TGxC::Cr(50, 50, 0xFFFF00);
+    gamestate = k.state;
+    SetBlend(1);
+    rec.Clear();
+    DrawFrame();
+    ASSERT_GE(rec.calls.size(), 2u);
+    EXPECT_EQ(rec.calls[0].name, "SetBlend");
+    EXPECT_EQ(rec.calls[0].args, std::vector<float>{3});
+    EXPECT_EQ(rec.calls[1].name, "Cls");
+    std::vector<std::string> layers;
+    for (const Drawn& d : SeenBy(rec)) {
+      const std::string layer = LayerOf(d);
+      if (!layer.empty() && (layers.empty() || layers.back() != layer)) layers.push_back(layer);
+    }
+    EXPECT_EQ(layers, k.layers) << "state " << k.state;
+  }
 }
 
 }  // namespace
