@@ -65,7 +65,9 @@ std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_ro
   files.push_back({"gfx/font-LICENSE.txt", *licence});
   for (const NamedSheet& sheet : sheets)
     files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image)});
-  files.push_back({"gfx/icon.png", EncodePng(DrawIcon())});
+  files.push_back({"gfx/icon.png", EncodePng(DrawIcon(64))});
+  for (int size : kIconSizes)
+    files.push_back({"gfx/icon-" + std::to_string(size) + ".png", EncodePng(DrawIcon(size))});
   files.push_back({"docs/sheets.png", EncodePng(DrawContactSheet(sheets, *font))});
   files.push_back({"docs/level.png", EncodePng(DrawLevelPicture(*level, *font))});
   return files;

@@ -1,5 +1,6 @@
-// The desktop icon: the figure's standing frame, enlarged and tinted in the figure's own colour, on
-// a dark rounded square, so the launcher shows the character the player steers.
+// The desktop icon: the figure's standing frame, scaled and tinted in the figure's own colour, on a
+// dark rounded square, so the launcher shows the character the player steers. Every size is laid
+// out as the 64-pixel one, scaled.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -9,9 +10,9 @@
 
 namespace {
 
-constexpr int kSize = 64;
+constexpr int kLayoutSize = 64;
 constexpr int kCell = 32;
-constexpr float kScale = 1.75f;  // 32 px frame -> 56 px, leaving a 4 px margin
+constexpr float kLayoutScale = 1.75f;  // 32 px frame -> 56 px of 64, leaving a 4 px margin
 constexpr float kTint[3] = {0x00 / 255.f, 0xF0 / 255.f,
                             0xFF / 255.f};  // the figure's colour in play
 
@@ -24,10 +25,21 @@ Premultiplied Texel(const RgbaImage& frame, int x, int y) {
   return {p[0] / 255.f * a, p[1] / 255.f * a, p[2] / 255.f * a, a};
 }
 
+// Where a sample at `f` (in frame pixels) reads when the frame is enlarged `sharpness` times: the
+// middle of each texel is flat and only its edge blends, so big icons keep the pixel art crisp.
+// A sharpness of 1 leaves `f` as it is (plain bilinear).
+float Sharpened(float f, int sharpness) {
+  if (sharpness == 1) return f;
+  const float texel = std::floor(f);
+  const float from_middle = f - texel - 0.5f;
+  const float flat = 0.5f - 0.5f / sharpness;
+  return texel + (from_middle - std::clamp(from_middle, -flat, flat)) * sharpness + 0.5f;
+}
+
 // Bilinear sample at a point in frame pixels; premultiplied, so transparent texels add no dark
 // fringe.
-Premultiplied Sample(const RgbaImage& frame, float fx, float fy) {
-  const float x = fx - 0.5f, y = fy - 0.5f;
+Premultiplied Sample(const RgbaImage& frame, float fx, float fy, int sharpness) {
+  const float x = Sharpened(fx, sharpness) - 0.5f, y = Sharpened(fy, sharpness) - 0.5f;
   const int x0 = static_cast<int>(std::floor(x)), y0 = static_cast<int>(std::floor(y));
   const float tx = x - x0, ty = y - y0;
   const Premultiplied a = Texel(frame, x0, y0), b = Texel(frame, x0 + 1, y0);
@@ -45,12 +57,31 @@ std::uint8_t ToByte(float v) {
   return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.f, 1.f) * 255));
 }
 
+// The figure's cover of one icon pixel, averaged over `samples` x `samples` points so that small
+// icons shrink the frame without aliasing.
+Premultiplied Cover(const RgbaImage& frame, int x, int y, float offset, float scale, int samples,
+                    int sharpness) {
+  Premultiplied sum{};
+  for (int sy = 0; sy < samples; ++sy) {
+    for (int sx = 0; sx < samples; ++sx) {
+      const float px = x + (sx + 0.5f) / samples, py = y + (sy + 0.5f) / samples;
+      const Premultiplied s =
+          Sample(frame, (px - offset) / scale, (py - offset) / scale, sharpness);
+      for (int i = 0; i < 4; ++i) sum[i] += s[i];
+    }
+  }
+  for (float& v : sum) v /= samples * samples;
+  return sum;
+}
+
 }  // namespace
 
-RgbaImage DrawIcon() {
-  Canvas back(kSize, kSize);
-  back.Paint(RoundBox({32, 32}, 31, 31, 11), Flat(0.22f));
-  back.Paint(RoundBox({32, 32}, 29, 29, 9.5f), Flat(0.09f));
+RgbaImage DrawIcon(int size) {
+  const float unit = static_cast<float>(size) / kLayoutSize;
+  const float mid = size / 2.f;
+  Canvas back(size, size);
+  back.Paint(RoundBox({mid, mid}, 31 * unit, 31 * unit, 11 * unit), Flat(0.22f));
+  back.Paint(RoundBox({mid, mid}, 29 * unit, 29 * unit, 9.5f * unit), Flat(0.09f));
   RgbaImage icon = back.ToImage();
 
   const RgbaImage sheet = DrawFigureSheet();
@@ -58,11 +89,13 @@ RgbaImage DrawIcon() {
   for (int y = 0; y < kCell; ++y)
     for (int x = 0; x < kCell; ++x) std::copy_n(sheet.At(x, y), 4, frame.At(x, y));
 
-  const float offset = (kSize - kCell * kScale) / 2;
-  for (int y = 0; y < kSize; ++y) {
-    for (int x = 0; x < kSize; ++x) {
-      const Premultiplied fig =
-          Sample(frame, (x + 0.5f - offset) / kScale, (y + 0.5f - offset) / kScale);
+  const float scale = kLayoutScale * unit;
+  const float offset = (size - kCell * scale) / 2;
+  const int samples = static_cast<int>(std::ceil(1 / scale));
+  const int sharpness = std::max(1, static_cast<int>(scale));
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const Premultiplied fig = Cover(frame, x, y, offset, scale, samples, sharpness);
       std::uint8_t* px = icon.At(x, y);
       const float under = px[3] / 255.f;
       const float alpha = fig[3] + under * (1 - fig[3]);
