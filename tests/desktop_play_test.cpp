@@ -468,8 +468,9 @@ TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
   const std::string install =
       Capture("cmake --install '" + build.string() + "' --prefix '" + prefix.string() + "' 2>&1");
   for (const char* file :
-       {"bin/stomp", "libexec/stomp/stomp", "share/stomp/gfx/map.dat",
-        "share/applications/stomp.desktop", "share/icons/hicolor/64x64/apps/stomp.png"})
+       {"bin/stomp", "libexec/stomp/stomp", "share/games/stomp/gfx/map.dat",
+        "share/applications/stomp.desktop", "share/icons/hicolor/64x64/apps/stomp.png",
+        "share/man/man6/stomp.6.gz", "share/doc/stomp/copyright"})
     ASSERT_TRUE(fs::exists(prefix / file)) << file << " not installed:\n" << install;
 
   // Started from an unrelated folder, through a link as a menu entry or PATH might reach it.
@@ -484,7 +485,7 @@ TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
   ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
   EXPECT_EQ(WaitExit(game_, kPatience), 0) << Output();
   game_ = 0;
-  EXPECT_EQ(fs::read_symlink(data_home / "stomp/gfx"), prefix / "share/stomp/gfx");
+  EXPECT_EQ(fs::read_symlink(data_home / "stomp/gfx"), prefix / "share/games/stomp/gfx");
   EXPECT_EQ(fs::file_size(data_home / "stomp/stats.dat"), 24u);
   EXPECT_FALSE(fs::exists(elsewhere / "stats.dat"));
 }
