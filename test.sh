@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite, then again under
+# Installs what is missing, builds everything and runs the whole test suite and the install
+# scenarios with the package checks (tests/install_scenarios.sh), then the suite again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then a short run of every fuzz target and of random
-# keys against the desktop window. STOMP_QUICK=1 runs the first suite only.
+# keys against the desktop window. STOMP_QUICK=1 stops after the install scenarios.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 jobs=$(nproc)
@@ -15,6 +16,7 @@ run_suite() {  # build dir, extra cmake args...
 }
 
 run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+bash "$root/tests/install_scenarios.sh" "$root/build"
 [ "${STOMP_QUICK:-0}" = 1 ] && exit 0
 run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSTOMP_SANITIZE=ON -DSTOMP_BENCH=OFF
 bash "$root/scripts/fuzz.sh" 12

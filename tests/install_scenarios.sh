@@ -1,0 +1,170 @@
+#!/usr/bin/env bash
+# Installs the game the ways a player can, in an order a player might, and after each step starts
+# it in a private HOME under Xvfb: play.sh's install, `cmake --install` into ~/.local, the .deb
+# (unpacked by dpkg into a private root, so the machine is left as it was), with removals between.
+# Every start must run the game in the player's folder with the data of the install started, read
+# the player's stats.dat and write the same progress back; no install's data may be changed or
+# turned into a link. The package itself must pass lintian, desktop-file-validate and appstreamcli.
+# Usage: tests/install_scenarios.sh [BUILD_DIR]   (a build holding the game, default build/)
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=$(realpath "${1:-$root/build}")
+[ -x "$build/stomp" ] || { echo "install_scenarios: no game built in $build" >&2; exit 2; }
+
+work=$(mktemp -d /tmp/stomp-install-XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "install_scenarios: FAIL: $*" >&2
+  [ -f "$work/game.log" ] && sed 's/^/  game: /' "$work/game.log" >&2
+  exit 1
+}
+step() { echo "install_scenarios: [${SECONDS}s] $*"; }
+
+# --- The package and its metadata --------------------------------------------------------------
+step "building the package"
+bash "$root/packaging/build-deb.sh" >"$work/package.log" 2>&1 ||
+  { cat "$work/package.log"; fail "packaging"; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$root/build-release/CMakeCache.txt")
+deb=$(ls "$root/build-release/stomp_${version}_"*.deb)
+step "checking $deb"
+lintian --fail-on error,warning "$deb" ||
+  fail "lintian reports the package"
+dpkg-deb -x "$deb" "$work/unpacked"
+desktop-file-validate "$work/unpacked/usr/share/applications/stomp.desktop" ||
+  fail "desktop-file-validate rejects the menu entry"
+# No network: the screenshots' addresses are checked where the project's pages are published.
+appstreamcli validate --no-net "$work/unpacked/usr/share/metainfo/"*.metainfo.xml ||
+  fail "appstreamcli rejects the metainfo"
+
+# --- A player's home and a screen --------------------------------------------------------------
+export HOME="$work/home"
+unset XDG_DATA_HOME
+player="$HOME/.local/share/stomp"
+mkdir -p "$player"
+# Progress of someone who has played: highscore 42, item 2, 1234 coins, supplies 3, 5 and 7.
+printf '\x2a\0\0\0\x02\0\0\0\xd2\x04\0\0\x03\0\0\0\x05\0\0\0\x07\0\0\0' >"$work/progress"
+cp "$work/progress" "$player/stats.dat"
+# The link the old launcher left after play.sh and an install into ~/.local: it points at itself.
+ln -s "$player/gfx" "$player/gfx"
+
+display=""
+for n in $(seq 150 199); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free display"
+export DISPLAY=$display LIBGL_ALWAYS_SOFTWARE=1
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+# Data folders of the installs that exist; each must stay a real copy of gfx/.
+installs=()
+check_installs() {
+  local data
+  for data in "${installs[@]}"; do
+    [ ! -L "$data" ] || fail "$data became a link"
+    diff -r -x font-LICENSE.txt "$root/gfx" "$data" >/dev/null || fail "$data was changed"
+  done
+}
+
+# Starts a launcher (or play.sh), plays a game and ends it from the pause screen, which saves,
+# then quits from the menu. $1: the data folder the game must use; the rest: the command.
+play() {
+  local data=$1 pid window status
+  shift
+  step "starting $*"
+  local before
+  before=$(stat -c %i "$player/stats.dat")
+  "$@" >"$work/game.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  window=$(timeout 120 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -n 1) ||
+    true
+  [ -n "$window" ] || fail "no window from $*"
+  [ "$(readlink "/proc/$pid/cwd")" = "$(realpath "$player")" ] ||
+    fail "the game does not run in $player"
+  [ "$(readlink -f "$player/gfx")" = "$(readlink -f "$data")" ] ||
+    fail "$player/gfx leads to $(readlink -f "$player/gfx"), not $data"
+  xdotool windowfocus --sync "$window"
+  # Start, pause, choose "end game" and take it (the game is saved), then quit from the menu.
+  local key
+  for key in space Escape Down space Escape; do
+    sleep 0.5
+    xdotool key "$key"
+  done
+  timeout 20 tail --pid="$pid" -f /dev/null || fail "the game did not quit"
+  status=0
+  wait "$pid" || status=$?
+  [ "$status" -eq 0 ] || fail "exit status $status"
+  [ "$(stat -c %i "$player/stats.dat")" != "$before" ] || fail "stats.dat was not saved"
+  cmp -s "$player/stats.dat" "$work/progress" || fail "stats.dat lost the player's progress"
+  check_installs
+}
+
+# --- Install orders ----------------------------------------------------------------------------
+# play.sh first: it builds nothing new (the package build made it) and installs into the clone.
+play_data="$root/build-release/prefix/share/games/stomp/gfx"
+installs+=("$play_data")
+play "$play_data" "$root/play.sh"
+
+step "cmake --install into ~/.local while the player's folder links into the clone"
+cmake --install "$build" --prefix "$HOME/.local" >/dev/null
+local_data="$HOME/.local/share/games/stomp/gfx"
+installs+=("$local_data")
+play "$local_data" "$HOME/.local/bin/stomp"
+
+step "the .deb, unpacked by dpkg into $work/root"
+mkdir -p "$work/root/var/lib/dpkg/info" "$work/root/var/lib/dpkg/updates"
+touch "$work/root/var/lib/dpkg/status"
+sandbox_dpkg() { dpkg --root="$work/root" --force-not-root --force-depends --log=/dev/null "$@"; }
+sandbox_dpkg -i "$deb" >"$work/dpkg.log" 2>&1 ||
+  { cat "$work/dpkg.log"; fail "dpkg -i"; }
+deb_data="$work/root/usr/share/games/stomp/gfx"
+installs+=("$deb_data")
+play "$deb_data" "$work/root/usr/games/stomp"
+
+step "removing the .deb: the link it leaves goes nowhere"
+sandbox_dpkg -r stomp >"$work/dpkg.log" 2>&1 ||
+  { cat "$work/dpkg.log"; fail "dpkg -r"; }
+unset 'installs[2]'
+[ ! -e "$player/gfx" ] || fail "the link should be stale now"
+play "$local_data" "$HOME/.local/bin/stomp"
+
+step "removing the ~/.local install"
+xargs rm -f <"$build/install_manifest.txt"
+unset 'installs[1]'
+play "$play_data" "$root/build-release/prefix/games/stomp"
+
+# A player's folder that is where an install puts its data (XDG_DATA_HOME=~/.local/share/games):
+# the install replaces the link there instead of writing through it.
+step "cmake --install into the player's folder itself"
+export XDG_DATA_HOME="$HOME/.local/share/games"
+player="$XDG_DATA_HOME/stomp"
+mkdir -p "$player"
+cp "$work/progress" "$player/stats.dat"
+play "$play_data" "$root/build-release/prefix/games/stomp"
+cmake --install "$build" --prefix "$HOME/.local" >/dev/null
+[ ! -L "$player/gfx" ] || fail "the install left the link in place"
+installs+=("$local_data")
+play "$local_data" "$HOME/.local/bin/stomp"
+play "$local_data" "$root/build-release/prefix/games/stomp"
+
+# --- The launcher's own arguments --------------------------------------------------------------
+launcher="$HOME/.local/bin/stomp"
+[ "$("$launcher" --version)" = "stomp $version" ] || fail "--version"
+"$launcher" --help | grep -q '^Usage: stomp ' || fail "--help"
+for args in "--fullscreen" "--help --version"; do
+  status=0
+  # shellcheck disable=SC2086  # the arguments are split on purpose
+  "$launcher" $args >/dev/null 2>&1 || status=$?
+  [ "$status" -eq 2 ] || fail "'$args' gave status $status, not 2"
+done
+
+step "ok"
