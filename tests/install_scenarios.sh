@@ -37,6 +37,10 @@ step "checking $deb"
 lintian --fail-on error,warning "$deb" ||
   fail "lintian reports the package"
 dpkg-deb -x "$deb" "$work/unpacked"
+[ "$(dpkg-parsechangelog -l "$root/packaging/changelog" -S Version)" = "$version" ] ||
+  fail "packaging/changelog does not start with version $version"
+grep -q "<release version=\"$version\"" "$root/packaging/stomp.metainfo.xml" ||
+  fail "packaging/stomp.metainfo.xml has no release $version"
 desktop-file-validate "$work/unpacked/usr/share/applications/stomp.desktop" ||
   fail "desktop-file-validate rejects the menu entry"
 # No network: the screenshots' addresses are checked where the project's pages are published.
