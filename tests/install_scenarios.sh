@@ -47,6 +47,37 @@ desktop-file-validate "$work/unpacked/usr/share/applications/stomp.desktop" ||
 appstreamcli validate --no-net "$work/unpacked/usr/share/metainfo/"*.metainfo.xml ||
   fail "appstreamcli rejects the metainfo"
 
+# --- The launcher's link, with a stand-in game that says where it runs ------------------------
+fake="$work/fake"
+cmake --install "$build" --prefix "$fake" >/dev/null
+printf '#!/bin/sh\necho "$(pwd -P) $(readlink gfx || echo folder)"\n' >"$fake/libexec/stomp/stomp"
+fake_data=$(realpath "$fake/share/games/stomp/gfx")
+mkdir -p "$work/other/gfx"
+touch "$work/other/gfx/font.dat"
+# $1: what is at the player's gfx before the start (a command using $link), $2: the exit status,
+# $3: what the game must find at gfx: a link to the install's data, or the folder left there.
+launcher_case() {
+  local folder="$work/cases/$((++cases))" out status=0
+  local link="$folder/stomp/gfx"
+  mkdir -p "$folder/stomp"
+  eval "$1"
+  out=$(XDG_DATA_HOME=$folder "$fake/bin/stomp" 2>"$work/launcher.err") || status=$?
+  [ "$status" -eq "$2" ] || fail "with '$1' before: status $status: $(cat "$work/launcher.err")"
+  [ "$2" -ne 0 ] || [ "$out" = "$(realpath "$folder/stomp") $3" ] ||
+    fail "with '$1' before, the game found '$out'"
+}
+cases=0
+launcher_case ':' 0 "$fake_data"
+launcher_case 'ln -s "$link" "$link"' 0 "$fake_data"
+launcher_case 'ln -s /nonexistent "$link"' 0 "$fake_data"
+launcher_case 'ln -s "$work/other/gfx" "$link"' 0 "$fake_data"
+launcher_case 'mkdir "$link"' 0 "$fake_data"
+launcher_case 'mkdir "$link"; touch "$link/mine"' 0 folder
+launcher_case 'touch "$link"' 1 ''
+[ -f "$work/other/gfx/font.dat" ] || fail "a start changed the folder an old link led to"
+[ -f "$work/cases/6/stomp/gfx/mine" ] || fail "a start changed the player's own gfx folder"
+[ -f "$work/cases/7/stomp/gfx" ] || fail "a start removed a file of the player's"
+
 # --- A player's home and a screen --------------------------------------------------------------
 export HOME="$work/home"
 unset XDG_DATA_HOME
