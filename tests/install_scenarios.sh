@@ -4,7 +4,8 @@
 # (unpacked by dpkg into a private root, so the machine is left as it was), with removals between.
 # Every start must run the game in the player's folder with the data of the install started, read
 # the player's stats.dat and write the same progress back; no install's data may be changed or
-# turned into a link. The package itself must pass lintian, desktop-file-validate and appstreamcli.
+# turned into a link. The package itself must pass lintian, desktop-file-validate and appstreamcli,
+# and the launcher must make its data link from whatever it finds (a stand-in game, no window).
 # Usage: tests/install_scenarios.sh [BUILD_DIR]   (a build holding the game, default build/)
 set -euo pipefail
 
