@@ -14,6 +14,7 @@
 #include "engine/numbers.h"
 #include "engine/platform.h"
 #include "engine/platform/headless.h"
+#include "engine/system.h"
 #include "game/creature.h"
 #include "game/drop.h"
 #include "game/effects.h"
@@ -26,7 +27,6 @@
 
 namespace {
 
-constexpr int kKeyLeft = 37, kKeyRight = 39;
 constexpr int kFrameMs = 20;
 constexpr int kWorldSeed = 20240;
 

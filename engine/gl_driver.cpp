@@ -59,21 +59,21 @@ class TGLDraw2DDriver : public TDraw2DDriver {
 
   void SetBlend(int mode) override {
     if (!cache.SetBlend(mode)) return;
-    const bool blending = mode >= 3 && mode <= 5;
+    const bool blending = mode >= kBlendAlpha && mode <= kBlendShade;
     if (blending) {
       glEnable(GL_BLEND);
     } else {
       glDisable(GL_BLEND);
     }
-    if (mode == 1) {
+    if (mode == kBlendMask) {
       glEnable(GL_ALPHA_TEST);
       glAlphaFunc(GL_GEQUAL, 0.5f);
     } else {
       glDisable(GL_ALPHA_TEST);
     }
-    if (mode == 3) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (mode == 4) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    if (mode == 5) glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    if (mode == kBlendAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (mode == kBlendLight) glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    if (mode == kBlendShade) glBlendFunc(GL_DST_COLOR, GL_ZERO);
   }
 
   void SetAlpha(float alpha) override {
@@ -343,7 +343,7 @@ std::shared_ptr<TImageFrame> TGLDraw2DDriver::CreateFrameFromPixmap(const TPixma
 // Reads in solid mode so the read is not affected by blending state; rows come bottom-up from GL.
 TPixmapPtr TGLDraw2DDriver::GrabPixmap(int x, int y, int width, int height) {
   const int old_blend = cache.blend_mode;
-  SetBlend(2);
+  SetBlend(kBlendSolid);
   const int dx = ToDrawableX(x), dy = ToDrawableY(window_height - height - y);
   const int dw = ToDrawableX(width), dh = ToDrawableY(height);
   TPixmapPtr read = TPixmap::Create(dw, dh, PF_RGBA8888);

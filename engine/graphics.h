@@ -16,6 +16,15 @@ using TPixmapPtr = std::shared_ptr<TPixmap>;
 
 class TGraphicsDriver;
 
+// Blend modes for SetBlend; any other mode draws as solid.
+enum BlendMode : int {
+  kBlendMask = 1,   // no blending; pixels with alpha below 0.5 are not drawn
+  kBlendSolid = 2,  // no blending, no alpha test
+  kBlendAlpha = 3,  // source by its alpha over the destination (what the game draws with)
+  kBlendLight = 4,  // source by its alpha added to the destination
+  kBlendShade = 5,  // source times destination colour
+};
+
 class TGraphics {
  public:
   virtual ~TGraphics() = default;
@@ -78,7 +87,7 @@ class TDraw2DGraphics : public TGraphics {
   int viewport_x = 0, viewport_y = 0, viewport_w = 0, viewport_h = 0;
   float origin_x = 0.0f, origin_y = 0.0f;
   float handle_x = 0.0f, handle_y = 0.0f;  // stored negated
-  int blend_mode = 1;
+  int blend_mode = kBlendMask;
   float vres_width = 0.0f, vres_height = 0.0f;
   float vres_mousexscale = 1.0f, vres_mouseyscale = 1.0f;
   int g_width = 0, g_height = 0;

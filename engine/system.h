@@ -12,6 +12,14 @@
 // close-request flag and timer ticks. A call made while one is running does nothing.
 void PollSystem();
 
+// The virtual-key codes of the keys the game reads, as every backend delivers them.
+inline constexpr int kKeyEscape = 27;
+inline constexpr int kKeySpace = 32;
+inline constexpr int kKeyLeft = 37;
+inline constexpr int kKeyUp = 38;
+inline constexpr int kKeyRight = 39;
+inline constexpr int kKeyDown = 40;
+
 // Hit count of the key since its last KeyHit or flush (then reset to 0). Codes outside 0..255
 // answer 0.
 int KeyHit(int key);

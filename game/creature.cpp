@@ -15,7 +15,7 @@ namespace {
 
 enum class Movement { kNone, kWalker, kMover, kCrawler };
 
-struct CreatureKind {
+struct KindTraits {
   Movement move;
   int hl;
   int bfr;
@@ -23,8 +23,9 @@ struct CreatureKind {
   int rewards;  // Reward calls when it dies
 };
 
-// Index 0 stands for every kind outside 1..6: it neither moves nor draws a frame of its own.
-constexpr std::array<CreatureKind, 7> kKinds = {{
+// Index 0 stands for every kind outside kWalker..kBigCrawler: it neither moves nor draws a frame of
+// its own. The others by CreatureKind.
+constexpr std::array<KindTraits, 7> kKinds = {{
     {Movement::kNone, 0, 0, 0, 1},
     {Movement::kWalker, 1, 0, 0xFF00F0, 1},
     {Movement::kMover, 1, 8, 0xFF005A, 1},
@@ -34,7 +35,9 @@ constexpr std::array<CreatureKind, 7> kKinds = {{
     {Movement::kCrawler, 3, 28, 0xFF5A00, 10},
 }};
 
-const CreatureKind& KindOf(int cl) { return cl >= 1 && cl <= 6 ? kKinds[cl] : kKinds[0]; }
+const KindTraits& KindOf(int cl) {
+  return cl >= kWalker && cl <= kBigCrawler ? kKinds[cl] : kKinds[0];
+}
 
 constexpr int kWait = 1000;
 constexpr int kCoolDown = 2000;
@@ -61,14 +64,14 @@ int CellAt(int column, int row) {
 void TCr::Cr(int kind, int x, int y) {
   auto creature = std::make_shared<TCr>();
   TCr& c = *creature;
-  c.act = 0;
+  c.act = kCrWaiting;
   c.cl = kind;
   c.x = x;
   c.y = y;
   c.dir = Rand(0, 1) == 0 ? -1 : 1;
   c.tm = now;
   c.ftm = now + kAnimStep;
-  const CreatureKind& k = KindOf(kind);
+  const KindTraits& k = KindOf(kind);
   c.bfr = k.bfr;
   c.hl = k.hl;
   creatures.AddLast(creature);
@@ -89,8 +92,8 @@ void TCr::DrA() {
 }
 
 void TCr::U() {
-  if (act == 0) {
-    if (now >= tm + kWait) act = 1;
+  if (act == kCrWaiting) {
+    if (now >= tm + kWait) act = kCrActive;
   } else {
     _h = Max(0, _h - 20);
     switch (KindOf(cl).move) {
@@ -135,8 +138,8 @@ void TCr::U() {
 }
 
 void TCr::Dr() {
-  if (act == 0) return;
-  const CreatureKind& k = KindOf(cl);
+  if (act == kCrWaiting) return;
+  const KindTraits& k = KindOf(cl);
   SetScale(static_cast<float>(dir), 1);
   int frame = bfr + fr % 4;
   if (k.move == Movement::kWalker) {
@@ -146,7 +149,7 @@ void TCr::Dr() {
   }
   SetCol(_h > 0 && (_h / 100) % 2 == 1 ? 0xFFFFFF : col);
   DrawImage(*imgcrea, static_cast<float>(x), static_cast<float>(y), frame);
-  if (cl >= 4 && cl <= 6) {  // the big kinds show their hit points left
+  if (cl >= kBigWalker && cl <= kBigCrawler) {  // the big kinds show their hit points left
     SetScale(1, 1);
     SetCol(0xFF0000);
     for (int i = 0; i < hl; ++i) {
@@ -174,12 +177,12 @@ void TCr::Start() {
 // Called by the figure's contact rules, the gun and the bomb; waiting or immune creatures ignore
 // it.
 void TCr::Kill() {
-  if (act <= 0 || _h > 0) return;
+  if (act <= kCrWaiting || _h > 0) return;
   hl -= 1;
   // Removing the creature may release it, so what the wound effect needs is read first.
   const int wx = x, wy = y, wcol = col;
   if (hl < 1) {
-    act = 0;
+    act = kCrWaiting;
     const int calls = KindOf(cl).rewards;
     for (int i = 0; i < calls; ++i) Reward(x, y);
     creatures.Remove(this);

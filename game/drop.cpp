@@ -16,19 +16,20 @@ constexpr int kSilhouette = 500;  // too young to be taken, drawn black
 constexpr int kBlinkFrom = 4000;
 constexpr int kLife = 6000;
 
-// The roll r = Rand(0, 999) gives the kind of the first threshold that r lies below.
+// The roll r = Rand(0, 999) gives the kind (DropKind) of the first threshold that r lies below.
 constexpr std::array<int, 7> kRewardThresholds = {500, 515, 555, 560, 600, 690, 705};
 
 enum class Sheet { kSymbols, kWeapons };
 
-struct DropKind {
+struct DropLook {
   Sheet sheet;
   int bfr;
   int frs;
   int col;
 };
 
-constexpr std::array<DropKind, 7> kDropKinds = {{
+// By DropKind.
+constexpr std::array<DropLook, 7> kDropLooks = {{
     {Sheet::kSymbols, 24, 16, 0xFFFF00},  // coin
     {Sheet::kSymbols, 8, 16, 0x00FF00},   // healing agent
     {Sheet::kSymbols, 8, 16, 0x00FFFF},   // ammunition
@@ -52,7 +53,7 @@ void Reward(int x, int y) {
   score += 1;
 }
 
-// Only Reward creates drops; kinds are 0..6.
+// Only Reward creates drops, of a DropKind.
 void TDrp::Cr(int kind, int x, int y) {
   auto drop = std::make_shared<TDrp>();
   drop->cl = kind;
@@ -61,7 +62,7 @@ void TDrp::Cr(int kind, int x, int y) {
   drop->dx = Rand(-3, 3);
   drop->dy = Rand(-7, -2);
   drop->tm = now;
-  const DropKind& k = kDropKinds[kind];
+  const DropLook& k = kDropLooks[kind];
   drop->img = (k.sheet == Sheet::kSymbols ? imgsymbols : imgweapons).get();
   drop->bfr = k.bfr;
   drop->frs = k.frs;
@@ -120,21 +121,21 @@ void TDrp::Dr() {
 void TDrp::Ga() {
   if (now - tm < kSilhouette) return;
   switch (cl) {
-    case 0: money += 1; break;
-    case 1: stock[0] += 1; break;
-    case 2: stock[1] += 1; break;
-    case 3: stock[2] += 1; break;
-    case 4:
-      item = 4;
-      stock[0] += 1;
+    case kDropCoin: money += 1; break;
+    case kDropHealingAgent: stock[kHealingAgent] += 1; break;
+    case kDropAmmunition: stock[kAmmunition] += 1; break;
+    case kDropBlastingAgent: stock[kBlastingAgent] += 1; break;
+    case kDropHealingItem:
+      item = kItemHealing;
+      stock[kHealingAgent] += 1;
       break;
-    case 5:
-      item = 5;
-      stock[1] += 1;
+    case kDropGun:
+      item = kItemGun;
+      stock[kAmmunition] += 1;
       break;
-    case 6:
-      item = 6;
-      stock[2] += 1;
+    case kDropBomb:
+      item = kItemBomb;
+      stock[kBlastingAgent] += 1;
       break;
   }
   TGxC::Cr(x, y, col);

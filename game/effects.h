@@ -11,10 +11,10 @@ class TPar {
   void U();
   void Dr() const;
 
-  int fr = 0;
-  float x = 0, y = 0;
-  float dx = 0, dy = 0;
-  int rot = 0;
+  int fr = 0;            // frame of imgsymbols
+  float x = 0, y = 0;    // position in pixels
+  float dx = 0, dy = 0;  // speed in pixels per update
+  int rot = 0;           // rotation in degrees
 };
 
 class TGx {
@@ -26,9 +26,9 @@ class TGx {
   virtual void Dr() {}
   virtual const char* Cls() const = 0;  // class name for traces: "TGxS", "TGxC", "TGxW", "TGxD"
 
-  int tm = 0;
-  int col = 0;
-  float x = 0, y = 0;
+  int tm = 0;          // start time (TGxC: end time)
+  int col = 0;         // colour word 0xRRGGBB
+  float x = 0, y = 0;  // centre, in pixels
 };
 
 class TGxS : public TGx {
@@ -37,7 +37,7 @@ class TGxS : public TGx {
   void U() override;
   void Dr() override;
   const char* Cls() const override { return "TGxS"; }
-  std::vector<TPar> pa;
+  std::vector<TPar> pa;  // particles contracting towards the centre
 };
 
 class TGxC : public TGx {
@@ -54,7 +54,7 @@ class TGxW : public TGx {
   void U() override;
   void Dr() override;
   const char* Cls() const override { return "TGxW"; }
-  std::vector<TPar> pa;
+  std::vector<TPar> pa;  // particles bursting out under gravity
 };
 
 class TGxD : public TGx {
@@ -63,7 +63,7 @@ class TGxD : public TGx {
   void U() override;
   void Dr() override;
   const char* Cls() const override { return "TGxD"; }
-  float rot = 0, drot = 0;
-  float dx = 0, dy = 0;
-  int fr = 0;
+  float rot = 0, drot = 0;  // rotation and its change per drawn frame, in degrees
+  float dx = 0, dy = 0;     // drift per drawn frame, in pixels
+  int fr = 0;               // frame offset in the particle row of imgsymbols
 };

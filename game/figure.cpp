@@ -18,7 +18,6 @@ constexpr int kColour = 0x00F0FF;
 constexpr int kWait = 1000;
 constexpr int kCoolDown = 2000;
 constexpr int kDashTime = 120;
-constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 
 // A closed level never needs more vertical steps than its height; the cap keeps a figure that has
 // left the level from making every update slower than the last.
@@ -29,7 +28,7 @@ constexpr int kMaxFallSteps = kMapRows * kCellSize;
 // Called by SpawnOne for group 0 when a game starts.
 void TFig::Cr(int x, int y) {
   fig = std::make_shared<TFig>();
-  fig->act = 0;
+  fig->act = kFigWaiting;
   fig->tm = now;
   fig->x = x;
   fig->y = y;
@@ -39,35 +38,37 @@ void TFig::Cr(int x, int y) {
 // Called by the play step every frame in states 1 and 3, before the drops and the creatures.
 void TFig::U() {
   if (gamestate != kPlaying) return;
-  if (act == 0) {
-    if (now >= tm + kWait) act = 1;
+  if (act == kFigWaiting) {
+    if (now >= tm + kWait) act = kFigStanding;
   } else {
     _h = Max(0, _h - 20);
     dy += 1;
-    if (act == 6 && now >= tm) act = 1;
-    if (act != 6) {  // a dash cannot be steered
+    if (act == kFigDashing && now >= tm) act = kFigStanding;
+    if (act != kFigDashing) {  // a dash cannot be steered
       if (KeyDown(kKeyRight)) {
         dir = 1;
         dx = 3;
-        if (act == 1) fr = 0;
-        if (og == 1) act = 2;
+        if (act == kFigStanding) fr = 0;
+        if (og == 1) act = kFigRunning;
       } else if (KeyDown(kKeyLeft)) {
         dir = -1;
         dx = -3;
-        if (act == 1) fr = 0;
-        if (og == 1) act = 2;
+        if (act == kFigStanding) fr = 0;
+        if (og == 1) act = kFigRunning;
       } else {
         dx = 0;
-        if (og == 1) act = 1;
+        if (og == 1) act = kFigStanding;
       }
     }
     // Standing on the ground or running: where a jump or a dash can start.
-    const auto may_start = [this] { return (og == 1 && act == 1) || act == 2; };
+    const auto may_start = [this] {
+      return (og == 1 && act == kFigStanding) || act == kFigRunning;
+    };
     if (KeyHit(kKeyUp)) {
       if (may_start()) {
-        Jmp(3);
-      } else if ((og == 0 && act == 3) || act == 4) {
-        Jmp(5);
+        Jmp(kFigJumping);
+      } else if ((og == 0 && act == kFigJumping) || act == kFigFalling) {
+        Jmp(kFigSpinning);
       }
     }
     if (KeyHit(kKeyDown)) {
@@ -75,21 +76,21 @@ void TFig::U() {
         dx = dir * 4;
         fr = 8;
         tm = now + kDashTime;
-        act = 6;
+        act = kFigDashing;
       } else {
         if (dy < 2) dy = 2;
         dx = 0;
-        act = 4;
+        act = kFigFalling;
       }
     }
   }
 
   switch (act) {
-    case 1:
-    case 4: fr = 0; break;
-    case 2: fr = fr % 6 + 1; break;
-    case 5:
-    case 6:
+    case kFigStanding:
+    case kFigFalling: fr = 0; break;
+    case kFigRunning: fr = fr % 6 + 1; break;
+    case kFigSpinning:
+    case kFigDashing:
       dx = Sgn(dx) * 4;
       fr = (fr - 2 - dir) % 6 + 8;  // the spin cycle's order shows the direction
       break;
@@ -101,7 +102,7 @@ void TFig::U() {
   for (int n = Abs(dx); n > 0; --n) {
     x += Sgn(dx);
     Coll();
-    if (cll & 1) x -= Sgn(dx);
+    if (cll & kCllSolid) x -= Sgn(dx);
   }
   og = 0;
   for (int n = Min(Abs(dy), kMaxFallSteps); n > 0; --n) {
@@ -109,7 +110,7 @@ void TFig::U() {
     Coll();
     if (cll != 0) {  // a solid cell or a creature stops the vertical move
       y -= Sgn(dy);
-      if ((cll & 1) && dy > 0) og = 1;
+      if ((cll & kCllSolid) && dy > 0) og = 1;
       dy = 0;
     }
   }
@@ -119,34 +120,34 @@ void TFig::U() {
     std::shared_ptr<TCr> c = e.NextObject();
     if (!c) continue;
     switch (c->cl) {
-      case 1:
-      case 4:  // walkers
-        if (act == 5) {
+      case kWalker:
+      case kBigWalker:
+        if (act == kFigSpinning) {
           c->Kill();
-          Jmp(3);
-        } else if (act == 6) {
+          Jmp(kFigJumping);
+        } else if (act == kFigDashing) {
           c->Kill();
-        } else if (dym < 0 || act == 1 || act == 2) {
+        } else if (dym < 0 || act == kFigStanding || act == kFigRunning) {
           Hrt();
         } else {
           c->Kill();
-          Jmp(3);
+          Jmp(kFigJumping);
         }
         break;
-      case 2:
-      case 5:  // vertical movers
-        if (act == 5 && y < c->y) {
+      case kMover:
+      case kBigMover:
+        if (act == kFigSpinning && y < c->y) {
           c->Kill();
-          Jmp(3);
-        } else if (act == 6) {
+          Jmp(kFigJumping);
+        } else if (act == kFigDashing) {
           c->Kill();
-        } else if (dym < 0 || ((act == 1 || act == 2) && c->dir > 0)) {
+        } else if (dym < 0 || ((act == kFigStanding || act == kFigRunning) && c->dir > 0)) {
           Hrt();
-        } else if ((act == 1 || act == 2) && c->dir < 0) {
+        } else if ((act == kFigStanding || act == kFigRunning) && c->dir < 0) {
           c->Kill();
         } else {
           c->Kill();
-          Jmp(3);
+          Jmp(kFigJumping);
         }
         break;
       default:  // crawlers and anything else
@@ -155,16 +156,17 @@ void TFig::U() {
     }
   }
 
-  if (act != 5 && og == 0 && dym > 0) {
+  if (act != kFigSpinning && og == 0 && dym > 0) {
     fr = 0;
-    act = 4;
+    act = kFigFalling;
   }
 }
 
 // Called by the play step after the creatures are drawn, and by the pause screen.
 void TFig::Dr() {
-  if (gamestate == kGameOver || act <= 0) return;
-  if (act == 2) SetScale(static_cast<float>(dir), 1);  // only the running cycle is mirrored
+  if (gamestate == kGameOver || act <= kFigWaiting) return;
+  if (act == kFigRunning)
+    SetScale(static_cast<float>(dir), 1);  // only the running cycle is mirrored
   SetCol(_h > 0 && (_h / 100) % 2 == 1 ? 0xFFFFFF : kColour);
   DrawImage(*imgfig, static_cast<float>(x), static_cast<float>(y), fr);
   SetScale(1, 1);
@@ -176,9 +178,9 @@ void TFig::Coll() {
   if (_h == 0) {
     for (TListEnum<TCr> e = creatures.ObjectEnumerator(); e.HasNext();) {
       std::shared_ptr<TCr> c = e.NextObject();
-      if (!c || c->_h != 0 || c->act <= 0) continue;
+      if (!c || c->_h != 0 || c->act <= kCrWaiting) continue;
       if (BoxColl(figboxes, x, y, c->CBox(0), c->x, c->y)) {
-        cll |= 2;
+        cll |= kCllCreature;
         cllc.AddLast(std::move(c));
       }
     }
@@ -186,11 +188,11 @@ void TFig::Coll() {
   drops.ForEach([this](TDrp& d) {
     if (BoxColl(figboxes, x, y, unitbox, d.x, d.y)) d.Ga();
   });
-  if (MapColl(figboxes, x, y)) cll |= 1;
+  if (MapColl(figboxes, x, y)) cll |= kCllSolid;
 }
 
 void TFig::Jmp(int n) {
-  if (n == 3) {
+  if (n == kFigJumping) {
     dy = -12;
     fr = 7;
   } else {

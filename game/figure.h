@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/list.h"
+#include "game/model.h"
 
 class TCr;
 
@@ -19,14 +20,14 @@ class TFig {
   void Sht();  // fire the gun along the facing direction
   void Bmb();  // strike every creature once
 
-  int x = 0, y = 0;
-  int dx = 0, dy = 0;
-  int cll = 0;
-  TList<TCr> cllc;
-  int dir = 1;
-  int fr = 0;
-  int tm = 0;
-  int act = 0;
-  int _h = 0;
-  int og = 0;
+  int x = 0, y = 0;    // centre column and top row of the legs box, in pixels
+  int dx = 0, dy = 0;  // speed in pixels per update; dx is set afresh each update, dy kept
+  int cll = 0;         // FigureContact flags of the last collision query
+  TList<TCr> cllc;     // the creatures met during this update, in the order met
+  int dir = 1;         // facing: 1 right, -1 left
+  int fr = 0;          // frame of imgfig
+  int tm = 0;          // creation time while waiting; end time of a dash
+  int act = 0;         // FigureAct
+  int _h = 0;          // hurt cool-down in ms: blinks, cannot be hurt and ignores creatures
+  int og = 0;          // 1 when a downward step of this update was stopped by a solid cell
 };

@@ -8,6 +8,7 @@
 #include "engine/image.h"
 #include "engine/list.h"
 #include "engine/system.h"
+#include "game/model.h"
 #include "game/tables.h"
 
 class TFig;
@@ -22,16 +23,14 @@ struct T2D {
   int y = 0;
 };
 
-enum GameState : int { kMenu = 0, kPlaying = 1, kPaused = 2, kGameOver = 3 };
-
 extern int gamestate;
 extern int menusel;
 extern int pausesel;
 extern std::shared_ptr<TFig> fig;
 extern int health;
 extern int money;
-extern std::array<int, 3> stock;  // healing agents, ammunition, blasting agents
-extern int item;                  // 0 none, 4 healing agent, 5 gun, 6 bomb
+extern std::array<int, kSupplyCount> stock;  // indexed by Supply
+extern int item;                             // an Item
 extern int score;
 extern int highscore;
 extern int now;

@@ -17,22 +17,22 @@ constexpr int kShotMaxX = 800;
 }  // namespace
 
 void TFig::Hea() {
-  if (health >= kMaxHealth || stock[0] <= 0) return;
-  stock[0] -= 1;
+  if (health >= kMaxHealth || stock[kHealingAgent] <= 0) return;
+  stock[kHealingAgent] -= 1;
   health += 1;
   TGxW::Cr(x, y, 0x00FF00);
 }
 
 // The ray is resolved within the call; each position tested leaves a drifting particle.
 void TFig::Sht() {
-  if (stock[1] <= 0) return;
-  stock[1] -= 1;
+  if (stock[kAmmunition] <= 0) return;
+  stock[kAmmunition] -= 1;
   int rx = x;
   const int ry = y;
   bool hit = false;
   do {
     creatures.ForEach([&](TCr& c) {
-      if (c._h != 0 || c.act <= 0) return;
+      if (c._h != 0 || c.act <= kCrWaiting) return;
       if (BoxColl(unitbox, rx, ry, c.CBox(0), c.x, c.y)) {
         c.Kill();
         hit = true;  // others at the same position are struck too
@@ -46,8 +46,8 @@ void TFig::Sht() {
 
 // Kill itself passes over waiting and immune creatures.
 void TFig::Bmb() {
-  if (stock[2] <= 0) return;
-  stock[2] -= 1;
+  if (stock[kBlastingAgent] <= 0) return;
+  stock[kBlastingAgent] -= 1;
   creatures.ForEach([](TCr& c) { c.Kill(); });
   flashend = now + 200;
 }

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int kKeyEscape = 27, kKeySpace = 32;
 constexpr int kFrameMs = 20;
 constexpr int kWaveEvery = 6;  // play seconds between wave checks
 
@@ -25,21 +24,21 @@ void WaveCheck(int s) {
   nextwave += kWaveEvery;
   if (s % 60 == 0 && s > 1) {
     const int m = s / 60 - 1;
-    for (int i = 0; i < m / 3 + 1; ++i) SpawnOne(4 + m % 3);
+    for (int i = 0; i < m / 3 + 1; ++i) SpawnOne(kBigWalker + m % 3);
     return;
   }
   const int n = Min(3, (s * 3) / 60 + 20 - CountList(creatures));
   for (int i = 0; i < n; ++i) {
     const int r = Rand(1, 10);
-    SpawnOne(r <= 5 ? 1 : r <= 9 ? 2 : 3);
+    SpawnOne(r <= 5 ? kWalker : r <= 9 ? kMover : kCrawler);
   }
 }
 
 void UseItem() {
   switch (item) {
-    case 4: fig->Hea(); break;
-    case 5: fig->Sht(); break;
-    case 6: fig->Bmb(); break;
+    case kItemHealing: fig->Hea(); break;
+    case kItemGun: fig->Sht(); break;
+    case kItemBomb: fig->Bmb(); break;
   }
 }
 
@@ -100,7 +99,7 @@ void SpawnOne(int group) {
   if (group < 0 || group >= kSpawnGroups || spawns[group].empty()) return;
   const std::vector<T2D>& points = spawns[group];
   const T2D p = points[Rand(0, static_cast<int>(points.size()) - 1)];
-  if (group == 0) {
+  if (group == kFigureGroup) {
     TFig::Cr(p.x, p.y);
   } else {
     TCr::Cr(group, p.x, p.y);

@@ -2,6 +2,6 @@
 #pragma once
 
 void PlayStep();
-// Group 0 creates the figure, 1..6 a creature of that kind, at a random point of the group; an
-// empty group spawns nothing.
+// kFigureGroup creates the figure, a CreatureKind a creature of that kind, at a random point of the
+// group; an empty group spawns nothing.
 void SpawnOne(int group);

@@ -16,16 +16,11 @@
 
 namespace {
 
-constexpr int kKeyEscape = 27;
-constexpr int kKeySpace = 32;
-constexpr int kKeyUp = 38;
-constexpr int kKeyDown = 40;
-
 constexpr int kWhite = 0xFFFFFF;
 constexpr int kYellow = 0xFFFF00;
 constexpr int kRed = 0xFF0000;
 // Healing agent, ammunition, blasting agent: the same tints in the HUD, the shop and the hand.
-constexpr std::array<int, 3> kSupplyColours = {0x00FF00, 0x00FFFF, 0x0080FF};
+constexpr std::array<int, kSupplyCount> kSupplyColours = {0x00FF00, 0x00FFFF, 0x0080FF};
 
 struct Line {
   const char* text;
@@ -56,7 +51,7 @@ void StartGame() {
   nextwave = 0;
   creatures.Clear();
   gamestate = kPlaying;
-  SpawnOne(0);
+  SpawnOne(kFigureGroup);
 }
 
 void Buy(int supply) {
@@ -67,16 +62,16 @@ void Buy(int supply) {
 
 void DrawHeldItem() {
   switch (item) {
-    case 4:
-      SetCol(kSupplyColours[0]);
+    case kItemHealing:
+      SetCol(kSupplyColours[kHealingAgent]);
       DrawImage(*imgweaponsbig, 768, 60, anim8);
       break;
-    case 5:
-      SetCol(kSupplyColours[1]);
+    case kItemGun:
+      SetCol(kSupplyColours[kAmmunition]);
       DrawImage(*imgweaponsbig, 768, 60, anim16 + 8);
       break;
-    case 6:
-      SetCol(kSupplyColours[2]);
+    case kItemBomb:
+      SetCol(kSupplyColours[kBlastingAgent]);
       DrawImage(*imgweaponsbig, 768, 60, anim8 + 24);
       break;
     default:  // an unknown item from the saved progress: frame 0 in the colour then current
@@ -86,7 +81,7 @@ void DrawHeldItem() {
 }
 
 void DrawShopColumn() {
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kSupplyCount; ++i) {
     const int y = 264 + 64 * i;
     SetCol(kYellow);
     DrawImage(*imgsymbolsbig, 704, y, anim16 + 16);
@@ -123,15 +118,15 @@ void DrawHud() {
   for (int i = 0; i < health; ++i) DrawImage(*imgsymbols, 32 + 24 * i, 60, 1);
   SetCol(kYellow);
   DrawImage(*imgsymbolsbig, 32, 20, anim16 + 16);
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < kSupplyCount; ++i) {
     SetCol(kSupplyColours[i]);
     DrawImage(*imgsymbolsbig, 228 + 196 * i, 20, anim16);
   }
   SetCol(kWhite);
   font->Dr(IntToText(money), 48, 20, 0, 2);
-  for (int i = 0; i < 3; ++i) font->Dr(IntToText(stock[i]), 244 + 196 * i, 20, 0, 2);
+  for (int i = 0; i < kSupplyCount; ++i) font->Dr(IntToText(stock[i]), 244 + 196 * i, 20, 0, 2);
   if (gamestate > kMenu) font->Dr("score: " + IntToText(score), 400, 60, 2, 2);
-  if (item > 0) DrawHeldItem();
+  if (item > kNoItem) DrawHeldItem();
 }
 
 // Called by the main loop every frame; acts only in the menu. The drawing below still runs in the
@@ -143,7 +138,7 @@ void MenuScreen() {
     if (menusel == 0) {
       StartGame();
     } else if (menusel <= 3) {
-      Buy(menusel - 1);
+      Buy(menusel - 1);  // the shop lines follow the Supply order
     } else {
       End();  // quitting saves nothing
     }

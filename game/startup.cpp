@@ -94,7 +94,7 @@ void StepAnimation() {
 
 void DrawFrame() {
   StepAnimation();
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   Cls();
   PlayStep();
   TGx::UA();

@@ -8,6 +8,8 @@
 #include <array>
 #include <span>
 
+#include "game/model.h"
+
 using Box = std::array<int, 4>;
 using BoxList = std::span<const Box>;
 
@@ -16,8 +18,8 @@ inline constexpr int kMapRows = 36;
 inline constexpr int kCellSize = 16;
 inline constexpr int kSpawnGroups = 7;
 
-// Shop prices of a healing agent, ammunition and a blasting agent.
-inline constexpr std::array<int, 3> prices = {10, 5, 25};
+// Shop prices by Supply.
+inline constexpr std::array<int, kSupplyCount> prices = {10, 5, 25};
 
 // Per spawn group {x, y} added to the spawn cell's top-left pixel corner.
 inline constexpr std::array<std::array<int, 2>, kSpawnGroups> spawnofs = {{
@@ -61,16 +63,19 @@ inline constexpr std::array<Box, 1> crawler_big_terrain = {{{-16, -16, 32, 32}}}
 constexpr BoxList CreatureBoxes(int kind, int which) {
   const bool hit = which == 0;
   switch (kind) {
-    case 1: return crboxes::walker_small;
-    case 2: return hit ? BoxList(crboxes::mover_small_hit) : BoxList(crboxes::mover_small_terrain);
-    case 3:
+    case kWalker: return crboxes::walker_small;
+    case kMover:
+      return hit ? BoxList(crboxes::mover_small_hit) : BoxList(crboxes::mover_small_terrain);
+    case kCrawler:
       return hit ? BoxList(crboxes::crawler_small_hit) : BoxList(crboxes::crawler_small_terrain);
-    case 4: return crboxes::walker_big;
-    case 5: return hit ? BoxList(crboxes::mover_big_hit) : BoxList(crboxes::mover_big_terrain);
-    case 6: return hit ? BoxList(crboxes::crawler_big_hit) : BoxList(crboxes::crawler_big_terrain);
+    case kBigWalker: return crboxes::walker_big;
+    case kBigMover:
+      return hit ? BoxList(crboxes::mover_big_hit) : BoxList(crboxes::mover_big_terrain);
+    case kBigCrawler:
+      return hit ? BoxList(crboxes::crawler_big_hit) : BoxList(crboxes::crawler_big_terrain);
     default: return {};
   }
 }
 
-// Look-ahead of the walkers (kinds 1 and 4) in pixels from their centre.
-constexpr int WalkerLookAhead(int kind) { return kind == 4 ? 16 : 8; }
+// Look-ahead of the walkers in pixels from their centre.
+constexpr int WalkerLookAhead(int kind) { return kind == kBigWalker ? 16 : 8; }

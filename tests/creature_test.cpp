@@ -106,7 +106,7 @@ TEST_F(CreatureTest, StartHeadsAlongTheFloor) {
   Solid(0, 49, 21, 21);
   for (int dir : {1, -1}) {
     TCr c;
-    c.cl = 3;
+    c.cl = kCrawler;
     c.x = 400;
     c.y = 16 * 21 - 8;
     c.dir = dir;
@@ -115,7 +115,7 @@ TEST_F(CreatureTest, StartHeadsAlongTheFloor) {
     EXPECT_EQ(c.x, 400);
   }
   TCr floating;
-  floating.cl = 3;
+  floating.cl = kCrawler;
   floating.x = 400;
   floating.y = 100;
   floating.dir = 1;
@@ -170,7 +170,7 @@ TEST_F(CreatureTest, BigCreatureNeedsThreeStrikesSeparatedByCoolDowns) {
   EXPECT_EQ(c->hl, 1);
   for (int i = 0; i < 100; ++i) c->U();
   c->Kill();
-  EXPECT_EQ(c->act, 0);
+  EXPECT_EQ(c->act, kCrWaiting);
   EXPECT_EQ(score, 10);
   EXPECT_EQ(CountList(creatures), 0);
   int wounds = 0;
@@ -180,7 +180,7 @@ TEST_F(CreatureTest, BigCreatureNeedsThreeStrikesSeparatedByCoolDowns) {
 
 TEST_F(CreatureTest, WaitingCreatureIsNeitherStruckNorDrawnAndWakesAfterASecond) {
   now = 5000;
-  TCr::Cr(1, 400, 300);
+  TCr::Cr(kWalker, 400, 300);
   ASSERT_EQ(CountList(creatures), 1);
   TCr& c = *creatures.ObjectEnumerator().NextObject();
   c.Kill();
@@ -188,11 +188,11 @@ TEST_F(CreatureTest, WaitingCreatureIsNeitherStruckNorDrawnAndWakesAfterASecond)
   EXPECT_EQ(CountList(creatures), 1);
   now = 5980;
   c.U();
-  EXPECT_EQ(c.act, 0);
+  EXPECT_EQ(c.act, kCrWaiting);
   EXPECT_EQ(c.x, 400);
   now = 6000;
   c.U();
-  EXPECT_EQ(c.act, 1);
+  EXPECT_EQ(c.act, kCrActive);
   EXPECT_EQ(c.x, 400);  // the waking update does not move
 }
 

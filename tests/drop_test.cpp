@@ -137,29 +137,31 @@ TEST_F(DropTest, PickUpGivesItsGainFromHalfASecondOn) {
     int kind, money, s0, s1, s2, item;
   };
   const Case cases[] = {
-      {0, 1, 0, 0, 0, 6}, {1, 0, 1, 0, 0, 6}, {2, 0, 0, 1, 0, 6}, {3, 0, 0, 0, 1, 6},
-      {4, 0, 1, 0, 0, 4}, {5, 0, 0, 1, 0, 5}, {6, 0, 0, 0, 1, 6},
+      {kDropCoin, 1, 0, 0, 0, kItemBomb},           {kDropHealingAgent, 0, 1, 0, 0, kItemBomb},
+      {kDropAmmunition, 0, 0, 1, 0, kItemBomb},     {kDropBlastingAgent, 0, 0, 0, 1, kItemBomb},
+      {kDropHealingItem, 0, 1, 0, 0, kItemHealing}, {kDropGun, 0, 0, 1, 0, kItemGun},
+      {kDropBomb, 0, 0, 0, 1, kItemBomb},
   };
   for (const Case& k : cases) {
     drops.Clear();
     effects.Clear();
     money = 0;
     stock = {0, 0, 0};
-    item = 6;
+    item = kItemBomb;
     now = 10000;
     TDrp& d = Place(k.kind, 120, 130, 0, 0);
     const int col = d.col;  // the drop is released once taken
     now = 10499;
     d.Ga();
     EXPECT_EQ(CountList(drops), 1) << "too young";
-    EXPECT_EQ(money + stock[0] + stock[1] + stock[2], 0);
+    EXPECT_EQ(money + stock[kHealingAgent] + stock[kAmmunition] + stock[kBlastingAgent], 0);
     now = 10500;
     d.Ga();
     EXPECT_EQ(CountList(drops), 0) << k.kind;
     EXPECT_EQ(money, k.money) << k.kind;
-    EXPECT_EQ(stock[0], k.s0) << k.kind;
-    EXPECT_EQ(stock[1], k.s1) << k.kind;
-    EXPECT_EQ(stock[2], k.s2) << k.kind;
+    EXPECT_EQ(stock[kHealingAgent], k.s0) << k.kind;
+    EXPECT_EQ(stock[kAmmunition], k.s1) << k.kind;
+    EXPECT_EQ(stock[kBlastingAgent], k.s2) << k.kind;
     EXPECT_EQ(item, k.item) << k.kind;
     ASSERT_EQ(CountList(effects), 1);
     TGx& flash = *effects.ObjectEnumerator().NextObject();

@@ -59,7 +59,7 @@ class FigureTest : public ::testing::Test {
     fig->U();
     Update();
     EXPECT_EQ(fig->og, 1);
-    EXPECT_EQ(fig->act, 1);
+    EXPECT_EQ(fig->act, kFigStanding);
     return *fig;
   }
 
@@ -69,17 +69,17 @@ class FigureTest : public ::testing::Test {
 TEST_F(FigureTest, InvisibleAndStillForTheFirstSecond) {
   TFig::Cr(400, 100);  // in the air
   const int created = now;
-  Key(39, true);
+  Key(kKeyRight, true);
   while (now < created + 980) {
     Update();
-    EXPECT_EQ(fig->act, 0);
+    EXPECT_EQ(fig->act, kFigWaiting);
     EXPECT_EQ(fig->y, 100);
     rec.Clear();
     fig->Dr();
     EXPECT_TRUE(rec.quads.empty());
   }
   Update();  // now = created + 1000: appears, reads no keys
-  EXPECT_EQ(fig->act, 1);
+  EXPECT_EQ(fig->act, kFigStanding);
   EXPECT_EQ(fig->x, 400);
   EXPECT_EQ(fig->y, 100);
   Update();
@@ -89,15 +89,15 @@ TEST_F(FigureTest, InvisibleAndStillForTheFirstSecond) {
 
 TEST_F(FigureTest, JumpRises78In12UpdatesAndSpinJump91In13) {
   TFig& f = Standing(400);
-  Tap(38);
+  Tap(kKeyUp);
   std::vector<int> ys;
   for (int i = 0; i < 14; ++i) {
-    if (i == 1) Tap(38);  // in the air in state 3: a spin jump
+    if (i == 1) Tap(kKeyUp);  // in the air in state 3: a spin jump
     Update();
     ys.push_back(f.y);
   }
   EXPECT_EQ(ys[0], kStandY - 12);
-  EXPECT_EQ(f.act, 5);  // the falling rule never ends a spin
+  EXPECT_EQ(f.act, kFigSpinning);  // the falling rule never ends a spin
   // The spin started in the second update from kStandY - 12.
   const int top = *std::min_element(ys.begin(), ys.end());
   EXPECT_EQ(kStandY - 12 - top, 91);
@@ -107,7 +107,7 @@ TEST_F(FigureTest, JumpRises78In12UpdatesAndSpinJump91In13) {
   // A plain jump.
   for (int i = 0; i < 60; ++i) Update();
   ASSERT_EQ(f.y, kStandY);
-  Tap(38);
+  Tap(kKeyUp);
   int rise = 0, updates = 0;
   for (int last = f.y; updates < 30; ++updates) {
     Update();
@@ -121,25 +121,25 @@ TEST_F(FigureTest, JumpRises78In12UpdatesAndSpinJump91In13) {
 
 TEST_F(FigureTest, DashLastsSixUpdatesOfFourPixels) {
   TFig& f = Standing(400);
-  Tap(40);
+  Tap(kKeyDown);
   std::vector<int> xs;
   for (int i = 0; i < 8; ++i) {
     Update();
     xs.push_back(f.x);
   }
   EXPECT_EQ(xs, (std::vector<int>{404, 408, 412, 416, 420, 424, 424, 424}));
-  EXPECT_EQ(f.act, 1);
+  EXPECT_EQ(f.act, kFigStanding);
 }
 
 TEST_F(FigureTest, StompingAWalkerBouncesAndEndsInStateFour) {
   auto c = AddActiveCreature(1, 400, kStandY + 8, 1);  // hit boxes from y - 7
   TFig::Cr(400, kStandY - 40);
-  fig->act = 4;
+  fig->act = kFigFalling;
   fig->dy = 6;
   for (int i = 0; i < 10 && CountList(creatures); ++i) Update();
   EXPECT_EQ(CountList(creatures), 0);
   EXPECT_EQ(fig->dy, -12);
-  EXPECT_EQ(fig->act, 4);
+  EXPECT_EQ(fig->act, kFigFalling);
   EXPECT_EQ(fig->fr, 0);
   EXPECT_EQ(health, 5);
 }
@@ -147,7 +147,7 @@ TEST_F(FigureTest, StompingAWalkerBouncesAndEndsInStateFour) {
 TEST_F(FigureTest, WalkingIntoAWalkerHurtsOnceAndThenPassesThrough) {
   TFig& f = Standing(400);
   auto c = AddActiveCreature(4, 430, kStandY + 8, 1);
-  Key(39, true);
+  Key(kKeyRight, true);
   int hurt_at = -1;
   for (int i = 0; i < 20 && hurt_at < 0; ++i) {
     Update();
@@ -204,24 +204,25 @@ TEST_F(FigureTest, ContactRulesByKindAndApproach) {
   // The creature stands 2 free pixels away (or overlaps at once for kInside), so the figure moves
   // 2 pixels before it meets it.
   const Approach approaches[] = {
-      {"falling onto it", 4, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce, kHurt},
-      {"jumping into it from below", 3, -6, false, 1, kBelow, kHurt, kHurt, kHurt},
-      {"standing in it going down", 1, 0, false, 1, kInside, kHurt, kHurt, kHurt},
-      {"standing in it going up", 1, 0, false, -1, kInside, kHurt, kStrike, kHurt},
-      {"running into it going down", 1, 0, true, 1, kAhead, kHurt, kHurt, kHurt},
-      {"running into it going up", 1, 0, true, -1, kAhead, kHurt, kStrike, kHurt},
-      {"spinning down onto it", 5, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce, kHurt},
-      {"spinning up into it", 5, -6, false, 1, kBelow, kStrikeBounce, kHurt, kHurt},
-      {"dashing into it", 6, 0, false, 1, kAhead, kStrike, kStrike, kHurt},
+      {"falling onto it", kFigFalling, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce, kHurt},
+      {"jumping into it from below", kFigJumping, -6, false, 1, kBelow, kHurt, kHurt, kHurt},
+      {"standing in it going down", kFigStanding, 0, false, 1, kInside, kHurt, kHurt, kHurt},
+      {"standing in it going up", kFigStanding, 0, false, -1, kInside, kHurt, kStrike, kHurt},
+      {"running into it going down", kFigStanding, 0, true, 1, kAhead, kHurt, kHurt, kHurt},
+      {"running into it going up", kFigStanding, 0, true, -1, kAhead, kHurt, kStrike, kHurt},
+      {"spinning down onto it", kFigSpinning, 4, false, 1, kAbove, kStrikeBounce, kStrikeBounce,
+       kHurt},
+      {"spinning up into it", kFigSpinning, -6, false, 1, kBelow, kStrikeBounce, kHurt, kHurt},
+      {"dashing into it", kFigDashing, 0, false, 1, kAhead, kStrike, kStrike, kHurt},
   };
   for (const Approach& a : approaches) {
-    for (int kind = 1; kind <= 6; ++kind) {
+    for (int kind = kWalker; kind <= kBigCrawler; ++kind) {
       const std::string what = std::string(a.what) + ", kind " + std::to_string(kind);
       creatures.Clear();
       health = 5;
       TFig& f = Standing(400);
       f.act = a.act;
-      if (a.act == 6) {
+      if (a.act == kFigDashing) {
         f.dx = 4;
         f.tm = now + 1000;  // a dash that lasts
       }
@@ -237,16 +238,16 @@ TEST_F(FigureTest, ContactRulesByKindAndApproach) {
       if (a.place == kBelow) cy = y0 - 18 - e.bottom;
       if (a.place == kAhead) cx = x0 + 10 - e.left, cy = y0;
       auto c = AddActiveCreature(kind, cx, cy, a.cdir);
-      Key(39, a.run);
+      Key(kKeyRight, a.run);
       Update();
-      Key(39, false);
+      Key(kKeyRight, false);
 
       const Outcome expected = kind % 3 == 1 ? a.walker : kind % 3 == 2 ? a.mover : a.crawler;
       EXPECT_EQ(5 - health, expected == kHurt ? 1 : 0) << what;
       EXPECT_EQ((kind > 3 ? 3 : 1) - c->hl, expected == kHurt ? 0 : 1) << what;
       EXPECT_EQ(f.dy == -12, expected == kStrikeBounce) << what;
       // Creatures stop vertical steps but never horizontal ones.
-      const int steps = a.act == 6 ? 4 : a.run ? 3 : 0;
+      const int steps = a.act == kFigDashing ? 4 : a.run ? 3 : 0;
       EXPECT_EQ(f.x - x0, steps) << what;
       EXPECT_EQ(f.y - y0, a.place == kAbove ? 2 : a.place == kBelow ? -2 : 0) << what;
     }
@@ -270,13 +271,13 @@ TEST_F(FigureTest, CoolDownsLetTheFigurePassThroughButNotPastDrops) {
     TFig& f = Standing(400);
     f.y = kStandY - 100;
     f.og = 0;
-    f.act = 4;
+    f.act = kFigFalling;
     f.dy = 9;
     f._h = k.fig_h;
     auto c = AddActiveCreature(4, 400, f.y + 24, 1);  // right under the figure
     c->_h = k.creature_h;
     c->act = k.creature_act;
-    TDrp::Cr(0, 400, f.y + 8);  // a coin in the way, old enough to take
+    TDrp::Cr(kDropCoin, 400, f.y + 8);  // a coin in the way, old enough to take
     drops.ForEach([](TDrp& d) { d.tm = now - 500; });
     Update();
     EXPECT_EQ(f.y, kStandY - 100 + 10) << k.what;  // not stopped by the creature
@@ -314,11 +315,11 @@ TEST_F(FigureTest, DirectionKeysAndRightWinsOverLeft) {
   for (const Case& k : cases) {
     TFig& f = Standing(400);
     f.dir = k.start_dir;
-    Key(39, k.right);
-    Key(37, k.left);
+    Key(kKeyRight, k.right);
+    Key(kKeyLeft, k.left);
     Update();
-    Key(39, false);
-    Key(37, false);
+    Key(kKeyRight, false);
+    Key(kKeyLeft, false);
     EXPECT_EQ(f.dir, k.dir) << k.right << k.left;
     EXPECT_EQ(f.x - 400, k.dx) << k.right << k.left;
     EXPECT_EQ(f.act, k.act) << k.right << k.left;
@@ -332,10 +333,10 @@ TEST_F(FigureTest, DownInTheAirDropsWithoutSidewaysMovementForOneUpdate) {
     int fall;  // pixels down in the update of the press
   };
   const Case cases[] = {
-      {"rising jump", 3, -8, 2},
-      {"rising spin", 5, -3, 2},
-      {"near the top", 3, 1, 2},
-      {"falling fast", 4, 6, 7},
+      {"rising jump", kFigJumping, -8, 2},
+      {"rising spin", kFigSpinning, -3, 2},
+      {"near the top", kFigJumping, 1, 2},
+      {"falling fast", kFigFalling, 6, 7},
   };
   for (const Case& k : cases) {
     TFig& f = Standing(400);
@@ -343,19 +344,19 @@ TEST_F(FigureTest, DownInTheAirDropsWithoutSidewaysMovementForOneUpdate) {
     f.og = 0;
     f.act = k.act;
     f.dy = k.dy;
-    Key(39, true);
-    Tap(40);
+    Key(kKeyRight, true);
+    Tap(kKeyDown);
     Update();
-    EXPECT_EQ(f.act, 4) << k.what;
+    EXPECT_EQ(f.act, kFigFalling) << k.what;
     EXPECT_EQ(f.fr, 0) << k.what;
     EXPECT_EQ(f.x, 400) << k.what;
     EXPECT_EQ(f.y - (kStandY - 150), k.fall) << k.what;
     Update();
     EXPECT_EQ(f.x, 403) << k.what;
-    Tap(38);  // falling accepts a spin jump
+    Tap(kKeyUp);  // falling accepts a spin jump
     Update();
-    EXPECT_EQ(f.act, 5) << k.what;
-    Key(39, false);
+    EXPECT_EQ(f.act, kFigSpinning) << k.what;
+    Key(kKeyRight, false);
   }
 }
 
@@ -377,10 +378,10 @@ TEST_F(FigureTest, BlockedStepsAreUndoneAndTheRestStillTried) {
     // The legs box spans x - 8 .. x + 7.
     const int x0 = k.dir > 0 ? 16 * kWallColumn - 8 - k.room : 16 * (kWallColumn + 1) + 8 + k.room;
     TFig& f = Standing(x0);
-    Key(k.dir > 0 ? 39 : 37, true);
-    if (k.dash) Tap(40);
+    Key(k.dir > 0 ? kKeyRight : kKeyLeft, true);
+    if (k.dash) Tap(kKeyDown);
     Update();
-    Key(k.dir > 0 ? 39 : 37, false);
+    Key(k.dir > 0 ? kKeyRight : kKeyLeft, false);
     EXPECT_EQ(f.x - x0, k.moved) << k.dir << " room " << k.room << (k.dash ? " dash" : "");
   }
 }
@@ -389,28 +390,28 @@ TEST_F(FigureTest, RunningAndSpinFrameCyclesRunBothWays) {
   struct Case {
     const char* what;
     int key;    // held throughout
-    int start;  // 38: spin jump from a jump, 40: dash, 0: run
+    int start;  // kKeyUp: spin jump from a jump, kKeyDown: dash, 0: run
     std::vector<int> frames;
   };
   const Case cases[] = {
-      {"run right", 39, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
-      {"run left", 37, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
-      {"spin right", 39, 38, {13, 12, 11, 10, 9, 8, 13}},
-      {"spin left", 37, 38, {9, 10, 11, 12, 13, 8, 9}},
-      {"dash right", 39, 40, {13, 12, 11, 10, 9, 8}},
-      {"dash left", 37, 40, {9, 10, 11, 12, 13, 8}},
+      {"run right", kKeyRight, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
+      {"run left", kKeyLeft, 0, {1, 2, 3, 4, 5, 6, 1, 2}},
+      {"spin right", kKeyRight, kKeyUp, {13, 12, 11, 10, 9, 8, 13}},
+      {"spin left", kKeyLeft, kKeyUp, {9, 10, 11, 12, 13, 8, 9}},
+      {"dash right", kKeyRight, kKeyDown, {13, 12, 11, 10, 9, 8}},
+      {"dash left", kKeyLeft, kKeyDown, {9, 10, 11, 12, 13, 8}},
   };
   for (const Case& k : cases) {
     TFig& f = Standing(400);
     f.fr = 0;
     Key(k.key, true);
-    if (k.start == 38) {
-      Tap(38);  // a jump, then up again in the air
+    if (k.start == kKeyUp) {
+      Tap(kKeyUp);  // a jump, then up again in the air
       Update();
-      Tap(38);
-    } else if (k.start == 40) {
+      Tap(kKeyUp);
+    } else if (k.start == kKeyDown) {
       Update();  // running
-      Tap(40);
+      Tap(kKeyDown);
     }
     std::vector<int> frames;
     for (size_t i = 0; i < k.frames.size(); ++i) {
@@ -427,7 +428,7 @@ TEST_F(FigureTest, MoverStruckFromBelowWhileRisingHurts) {
   TFig& f = Standing(400);
   f.y = 300;
   f.og = 0;
-  f.act = 5;
+  f.act = kFigSpinning;
   f.dy = -6;
   // The mover's hit boxes end at y + 8; the figure's head starts at y - 15: they meet after 3
   // steps.
@@ -447,7 +448,7 @@ TEST_F(FigureTest, LastHitPointEndsTheGameOnce) {
   EXPECT_EQ(health, 0);
   EXPECT_EQ(gamestate, kGameOver);
   const int x = f.x, y = f.y;
-  Key(39, true);
+  Key(kKeyRight, true);
   Update();  // frozen
   EXPECT_EQ(f.x, x);
   EXPECT_EQ(f.y, y);
@@ -459,22 +460,22 @@ TEST_F(FigureTest, LastHitPointEndsTheGameOnce) {
 TEST_F(FigureTest, WallUndoesEveryHorizontalStep) {
   map[26][kFloorRow - 1] = 1;  // pixels 416..431
   TFig& f = Standing(407);     // legs box to x + 7 = 414
-  Key(39, true);
+  Key(kKeyRight, true);
   Update();
   EXPECT_EQ(f.x, 408);
   Update();
   EXPECT_EQ(f.x, 408);
-  EXPECT_EQ(f.act, 2);
+  EXPECT_EQ(f.act, kFigRunning);
 }
 
 TEST_F(FigureTest, PicksUpDropsTouchedAfterHalfASecond) {
   TFig& f = Standing(400);
-  TDrp::Cr(0, 400, kStandY);
-  TDrp::Cr(2, 404, kStandY);
+  TDrp::Cr(kDropCoin, 400, kStandY);
+  TDrp::Cr(kDropAmmunition, 404, kStandY);
   drops.ForEach([](TDrp& d) { d.tm = now - 500; });
   Update();
   EXPECT_EQ(money, 1);
-  EXPECT_EQ(stock[1], 1);
+  EXPECT_EQ(stock[kAmmunition], 1);
   EXPECT_EQ(CountList(drops), 0);
   (void)f;
 }
@@ -490,13 +491,13 @@ TEST_F(FigureTest, FallBelowTheGridIsCappedPerUpdate) {
 TEST_F(FigureTest, OnlyTheRunningCycleIsMirrored) {
   TFig& f = Standing(400);
   f.dir = -1;
-  for (int act : {1, 2, 3, 4, 5, 6}) {
+  for (int act : {kFigStanding, kFigRunning, kFigJumping, kFigFalling, kFigSpinning, kFigDashing}) {
     rec.Clear();
     f.act = act;
     f.Dr();
     ASSERT_EQ(rec.quads.size(), 1u);
     const bool mirrored = rec.quads[0].vertices[1].x < rec.quads[0].vertices[0].x;
-    EXPECT_EQ(mirrored, act == 2) << act;
+    EXPECT_EQ(mirrored, act == kFigRunning) << act;
     EXPECT_EQ(TDraw2DGraphics::Current()->tform_scale_x, 1.0f);
   }
 }

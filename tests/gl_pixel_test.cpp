@@ -76,7 +76,7 @@ class GLPixels : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(opened_) << GraphicsError();
-    SetBlend(2);
+    SetBlend(kBlendSolid);
     SetColor(255, 255, 255);
     SetAlpha(1);
     SetRotation(0);
@@ -89,7 +89,7 @@ class GLPixels : public ::testing::Test {
 
   // A solid background rectangle to blend onto.
   static void Background(int x, int y, int w, int h, Rgb c) {
-    SetBlend(2);
+    SetBlend(kBlendSolid);
     SetColor(c.r, c.g, c.b);
     SetAlpha(1);
     DrawRect(x, y, w, h);
@@ -106,16 +106,16 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
     int mode;
     float alpha;
     Rgb expected;
-    int before = 2;  // the mode set just before
+    int before = kBlendSolid;  // the mode set just before
   } cases[] = {
-      {1, 0.6f, source},           // mask: alpha >= 0.5 passes, unblended
-      {1, 0.49f, grey},            // mask: alpha below 0.5 leaves no pixels
-      {2, 0.5f, source},           // solid ignores alpha
-      {3, 0.5f, {150, 75, 50}},    // alpha: src * a + dst * (1 - a), a = 127/255
-      {4, 0.5f, {200, 125, 100}},  // light: src * a + dst
-      {5, 0.5f, {78, 20, 0}},      // shade: src * dst
-      {7, 0.5f, source, 4},        // unknown: solid, whatever blended before
-      {0, 0.3f, source, 1},        // unknown after mask: no alpha test either
+      {kBlendMask, 0.6f, source},            // mask: alpha >= 0.5 passes, unblended
+      {kBlendMask, 0.49f, grey},             // mask: alpha below 0.5 leaves no pixels
+      {kBlendSolid, 0.5f, source},           // solid ignores alpha
+      {kBlendAlpha, 0.5f, {150, 75, 50}},    // alpha: src * a + dst * (1 - a), a = 127/255
+      {kBlendLight, 0.5f, {200, 125, 100}},  // light: src * a + dst
+      {kBlendShade, 0.5f, {78, 20, 0}},      // shade: src * dst
+      {7, 0.5f, source, kBlendLight},        // unknown: solid, whatever blended before
+      {0, 0.3f, source, kBlendMask},         // unknown after mask: no alpha test either
   };
   int x = 0;
   for (const Case& c : cases) {
@@ -133,7 +133,7 @@ TEST_F(GLPixels, BlendModesCombineAsTheirTableSays) {
 
 TEST_F(GLPixels, ColourAndAlphaAreClamped) {
   Background(0, 0, 30, 10, {0, 0, 200});
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   SetColor(300, -5, 128);
   SetAlpha(1.5f);
   DrawRect(0, 0, 10, 10);
@@ -198,11 +198,11 @@ TEST_F(GLPixels, ImagesKeepAlphaAndMaskBlackOnScreen) {
   ASSERT_TRUE(rgb && rgba && gray);
   const Rgb green{0, 255, 0};
   Background(0, 0, 100, 40, green);
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   DrawImage(*rgb, 10, 10);
   DrawImage(*rgba, 10, 20);
   DrawImage(*gray, 10, 30);
-  SetBlend(1);
+  SetBlend(kBlendMask);
   DrawImage(*rgb, 50, 10);  // mask mode discards the transparent texel
   const Frame f;
   EXPECT_TRUE(Near(f.At(10, 10), {255, 0, 0}));
@@ -304,7 +304,7 @@ TEST_F(GLPixels, MipmappedImagesGetEveryLevelAndReleasedTexturesAreDeleted) {
 TEST_F(GLPixels, GrabbedWindowIsTransparentWhereBlack) {
   Background(100, 10, 10, 10, {255, 0, 0});
   TImagePtr bg = CreateImage(kWidth, kHeight, 1, -1);
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   GrabImage(*bg, 0, 0, 0);
   const TPixmap& grabbed = *bg->pixmaps[0];
   EXPECT_EQ(grabbed.PixelPtr(105, 15)[0], 255);  // top row first
@@ -319,7 +319,7 @@ TEST_F(GLPixels, GrabbedWindowIsTransparentWhereBlack) {
 
   Cls();
   Background(0, 0, kWidth, kHeight, {0, 0, 90});
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   DrawImage(*bg, 0, 0);
   GLint width = 0;
   glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
@@ -339,7 +339,7 @@ TEST_F(GLPixels, ANewContextRebuildsTextures) {
 
   ASSERT_TRUE(Graphics(kWidth, kHeight, 0, 60, 0)) << GraphicsError();
   EXPECT_NE(GraphicsSeq(), first_seq);
-  SetBlend(2);
+  SetBlend(kBlendSolid);
   Cls();
   DrawImage(*image, 5, 5);
   EXPECT_EQ(image->seqs[0], GraphicsSeq());
@@ -426,7 +426,7 @@ TEST_F(GLPixels, TexturesOfAnEarlierContextAreNotDeletedInTheNext) {
 
   // The new context hands out names afresh; draw new images until one has the old name.
   ASSERT_TRUE(Graphics(kWidth, kHeight, 0, 60, 0)) << GraphicsError();
-  SetBlend(2);
+  SetBlend(kBlendSolid);
   std::vector<TImagePtr> images;
   GLint name = 0;
   for (int i = 0; i < 8 && name != old_name; ++i) {
@@ -452,7 +452,7 @@ TEST_F(GLPixels, RepeatedStateReachesGLOnce) {
   ASSERT_TRUE(image);
   DrawImage(*image, 0, 0);  // the texture exists before counting
   DrawRect(0, 0, 1, 1);
-  SetBlend(2);
+  SetBlend(kBlendSolid);
   struct Case {
     const char* what;
     std::function<void()> twice;  // called twice
@@ -460,9 +460,9 @@ TEST_F(GLPixels, RepeatedStateReachesGLOnce) {
     long arg;
     int calls;
   } cases[] = {
-      {"blend mode", [] { SetBlend(3); }, "glBlendFunc", -1, 1},
-      {"blend on", [] { SetBlend(4); }, "glEnable", GL_BLEND, 1},
-      {"mask", [] { SetBlend(1); }, "glAlphaFunc", -1, 1},
+      {"blend mode", [] { SetBlend(kBlendAlpha); }, "glBlendFunc", -1, 1},
+      {"blend on", [] { SetBlend(kBlendLight); }, "glEnable", GL_BLEND, 1},
+      {"mask", [] { SetBlend(kBlendMask); }, "glAlphaFunc", -1, 1},
       {"texturing on", [&] { DrawImage(*image, 0, 0); }, "glEnable", GL_TEXTURE_2D, 1},
       {"texture bound", [&] { DrawImage(*image, 0, 0); }, "glBindTexture", -1, 1},
       {"texturing off", [] { DrawRect(0, 0, 1, 1); }, "glDisable", GL_TEXTURE_2D, 1},

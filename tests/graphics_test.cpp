@@ -27,7 +27,7 @@ TEST(GraphicsContext, OpeningSetsTheStateAndClearsWithoutPresenting) {
 
   TDraw2DGraphics* context = TDraw2DGraphics::Current();
   ASSERT_EQ(context, g.get());
-  EXPECT_EQ(context->blend_mode, 1);
+  EXPECT_EQ(context->blend_mode, kBlendMask);
   EXPECT_EQ(context->viewport_w, 800);
   EXPECT_EQ(context->viewport_h, 576);
   EXPECT_EQ(context->vres_height, 576.0f);
@@ -70,13 +70,13 @@ class Drawing : public ::testing::Test {
 };
 
 TEST_F(Drawing, RepeatedBlendModeReachesTheDriverStateOnce) {
-  SetBlend(3);
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
+  SetBlend(kBlendAlpha);
   EXPECT_EQ(rec.Calls("SetBlend"), 2);
   EXPECT_EQ(rec.StateChanges("SetBlend"), 1);
-  SetBlend(1);
+  SetBlend(kBlendMask);
   EXPECT_EQ(rec.StateChanges("SetBlend"), 2);
-  EXPECT_EQ(TDraw2DGraphics::Current()->blend_mode, 1);
+  EXPECT_EQ(TDraw2DGraphics::Current()->blend_mode, kBlendMask);
 }
 
 TEST_F(Drawing, ColourAndAlphaClampButTheContextKeepsWhatWasSet) {

@@ -45,7 +45,7 @@ TEST_F(ItemsTest, HealingSpendsAnAgentUpToTenHitPoints) {
     stock = {k.agents, 0, 0};
     fig->Hea();
     EXPECT_EQ(health, k.health_after);
-    EXPECT_EQ(stock[0], k.agents_after);
+    EXPECT_EQ(stock[kHealingAgent], k.agents_after);
     EXPECT_EQ(CountList(effects), k.effects);
   }
 }
@@ -55,7 +55,7 @@ TEST_F(ItemsTest, ShotLeavingTheRangeStopsAfterOnePosition) {
   fig->dir = -1;
   stock = {0, 4, 0};
   fig->Sht();
-  EXPECT_EQ(stock[1], 3);
+  EXPECT_EQ(stock[kAmmunition], 3);
   EXPECT_EQ(Trail(), std::vector<float>{5});
 }
 
@@ -87,12 +87,12 @@ TEST_F(ItemsTest, ShotStrikesEveryCreatureAtThePositionAndStops) {
   auto immune = AddActiveCreature(4, 232, 300);
   immune->_h = 2000;
   auto waiting = AddActiveCreature(4, 240, 300);
-  waiting->act = 0;
+  waiting->act = kCrWaiting;
   stock = {0, 1, 0};
   score = 0;
   fig->Sht();
   EXPECT_EQ(CountList(creatures), 3);  // first and second died
-  EXPECT_EQ(behind->act, 1);
+  EXPECT_EQ(behind->act, kCrActive);
   EXPECT_EQ(immune->hl, 3);
   EXPECT_EQ(waiting->hl, 3);
   EXPECT_EQ(score, 2);
@@ -106,10 +106,10 @@ TEST_F(ItemsTest, BombStrikesEveryActiveCreatureOnce) {
   auto mover = AddActiveCreature(2, 300, 100);
   auto big = AddActiveCreature(6, 500, 100);
   auto waiting = AddActiveCreature(4, 600, 100);
-  waiting->act = 0;
+  waiting->act = kCrWaiting;
   stock = {0, 0, 1};
   fig->Bmb();
-  EXPECT_EQ(stock[2], 0);
+  EXPECT_EQ(stock[kBlastingAgent], 0);
   EXPECT_EQ(flashend, now + 200);
   EXPECT_EQ(CountList(creatures), 2);
   EXPECT_EQ(big->hl, 2);

@@ -55,7 +55,7 @@ class PlayStepTest : public ::testing::Test {
     headless::QueueEvent({platform::kEventKeyUp, code});
   }
   static void StartGame() {
-    SpawnOne(0);
+    SpawnOne(kFigureGroup);
     gamestate = kPlaying;
     health = 5;
   }
@@ -91,7 +91,7 @@ TEST_F(PlayStepTest, SeededStartPlacesTheFigureAndTheFirstThreeCreatures) {
     ASSERT_EQ(CountList(creatures), 3);
     creatures.ForEach([&](TCr& c) {
       const int r = rng.Rand(1, 10);
-      const int kind = r <= 5 ? 1 : r <= 9 ? 2 : 3;
+      const int kind = r <= 5 ? kWalker : r <= 9 ? kMover : kCrawler;
       const std::vector<T2D>& points = spawns[kind];
       const T2D at = points[rng.Rand(0, static_cast<int>(points.size()) - 1)];
       const int dir = rng.Rand(0, 1) == 0 ? -1 : 1;
@@ -113,14 +113,22 @@ TEST_F(PlayStepTest, WaveScheduleByPlaySecond) {
     std::vector<int> spawned;  // kinds, or {0} for "some regular batch of three"
   };
   const Case cases[] = {
-      {54, 0, {0, 0, 0}}, {60, 0, {4}},     {66, 0, {0, 0, 0}},  {120, 0, {5}},
-      {180, 0, {6}},      {240, 0, {4, 4}}, {420, 0, {4, 4, 4}}, {6, 19, {0}},
-      {6, 20, {}},        {200, 29, {0}},   {200, 30, {}},
+      {54, 0, {0, 0, 0}},
+      {60, 0, {kBigWalker}},
+      {66, 0, {0, 0, 0}},
+      {120, 0, {kBigMover}},
+      {180, 0, {kBigCrawler}},
+      {240, 0, {kBigWalker, kBigWalker}},
+      {420, 0, {kBigWalker, kBigWalker, kBigWalker}},
+      {6, 19, {0}},
+      {6, 20, {}},
+      {200, 29, {0}},
+      {200, 30, {}},
   };
   for (const Case& k : cases) {
     creatures.Clear();
     StartGame();
-    for (int i = 0; i < k.present; ++i) TCr::Cr(1, 10, 10);
+    for (int i = 0; i < k.present; ++i) TCr::Cr(kWalker, 10, 10);
     playtime = k.second * 1000 - 20;
     nextwave = k.second;
     PlayStep();
@@ -150,12 +158,12 @@ TEST_F(PlayStepTest, PlayClockStandsStillWhilePausedAndAfterGameOver) {
   StartGame();
   Frame();
   EXPECT_EQ(playtime, 20);
-  Tap(27);
-  Tap(32);
+  Tap(kKeyEscape);
+  Tap(kKeySpace);
   Frame();  // escape pauses; the space press is flushed with it
   EXPECT_EQ(gamestate, kPaused);
   EXPECT_EQ(playtime, 20);
-  EXPECT_EQ(KeyHit(32), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
   Frame();
   EXPECT_EQ(playtime, 20);
   gamestate = kGameOver;
@@ -175,13 +183,13 @@ TEST_F(PlayStepTest, GameOverLeavesOnceWithEscapeAndSpaceTogether) {
   Frame();
   EXPECT_EQ(gamestate, kGameOver);
   EXPECT_FALSE(testing_support::ReadFile("stats.dat"));
-  Tap(27);
-  Tap(32);
+  Tap(kKeyEscape);
+  Tap(kKeySpace);
   menusel = 3;
   Frame();
   EXPECT_EQ(gamestate, kMenu);
   EXPECT_EQ(menusel, 0);
-  EXPECT_EQ(KeyHit(32), 0);  // the menu will not see the space press
+  EXPECT_EQ(KeyHit(kKeySpace), 0);  // the menu will not see the space press
   EXPECT_EQ(highscore, 12);
   const auto saved = testing_support::ReadFile("stats.dat");
   ASSERT_TRUE(saved);
@@ -192,12 +200,12 @@ TEST_F(PlayStepTest, GameOverLeavesOnceWithEscapeAndSpaceTogether) {
 
 TEST_F(PlayStepTest, OverlayAppearsFromTheFrameAfterTheLastHit) {
   StartGame();
-  fig->act = 1;
+  fig->act = kFigStanding;
   fig->_h = 0;
   health = 1;
   auto crawler = std::make_shared<TCr>();
-  crawler->cl = 3;
-  crawler->act = 1;
+  crawler->cl = kCrawler;
+  crawler->act = kCrActive;
   crawler->hl = 1;
   crawler->x = fig->x;
   crawler->y = fig->y + 4;
@@ -215,8 +223,8 @@ TEST_F(PlayStepTest, OverlayAppearsFromTheFrameAfterTheLastHit) {
 TEST_F(PlayStepTest, BombFlashTintsTheBackgroundAlone) {
   StartGame();
   nextwave = 1000;
-  TCr::Cr(1, 400, 472);
-  creatures.ForEach([](TCr& c) { c.act = 1; });
+  TCr::Cr(kWalker, 400, 472);
+  creatures.ForEach([](TCr& c) { c.act = kCrActive; });
   struct Case {
     int left, grey;  // flashend - now, and the background's grey level
   };
@@ -239,18 +247,18 @@ TEST_F(PlayStepTest, SpaceUsesOnlyAnItemWithSupplies) {
   StartGame();
   nextwave = 1000;
   effects.Clear();
-  for (int held : {0, 5}) {
+  for (int held : {kNoItem, kItemGun}) {
     item = held;
     stock = {0, 0, 0};
-    Tap(32);
+    Tap(kKeySpace);
     Frame();
     EXPECT_EQ(CountList(effects), 0);
   }
-  item = 5;
+  item = kItemGun;
   stock = {0, 2, 0};
-  Tap(32);
+  Tap(kKeySpace);
   Frame();
-  EXPECT_EQ(stock[1], 1);
+  EXPECT_EQ(stock[kAmmunition], 1);
   EXPECT_GT(CountList(effects), 0);
 }
 
@@ -258,7 +266,7 @@ TEST_F(PlayStepTest, EmptyOrUnknownSpawnGroupSpawnsNothing) {
   spawns[2].clear();
   SeedRnd(5);
   const int state = RndState();
-  SpawnOne(2);
+  SpawnOne(kMover);
   SpawnOne(7);
   SpawnOne(-1);
   EXPECT_EQ(CountList(creatures), 0);

@@ -13,10 +13,6 @@
 
 namespace {
 
-constexpr int kSpace = 32;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-
 void Queue(int id, int data = 0) { headless::QueueEvent({id, data}); }
 void Press(int key) { Queue(platform::kEventKeyDown, key); }
 void Release(int key) { Queue(platform::kEventKeyUp, key); }
@@ -36,70 +32,70 @@ class KeysTest : public ::testing::Test {
 };
 
 TEST_F(KeysTest, PressAndReleaseBeforeTheQueryCountOneHit) {
-  Press(kSpace);
-  Release(kSpace);
-  EXPECT_EQ(KeyDown(kSpace), 0);
-  EXPECT_EQ(KeyHit(kSpace), 1);
-  EXPECT_EQ(KeyHit(kSpace), 0);
+  Press(kKeySpace);
+  Release(kKeySpace);
+  EXPECT_EQ(KeyDown(kKeySpace), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 1);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
 }
 
 TEST_F(KeysTest, AutoRepeatAndRepeatedPressesOfAHeldKeyCountOnce) {
-  Press(kSpace);
-  for (int i = 0; i < 30; ++i) Queue(platform::kEventKeyRepeat, kSpace);
-  Press(kSpace);  // a second press without a release in between
-  EXPECT_EQ(KeyHit(kSpace), 1);
-  EXPECT_EQ(KeyDown(kSpace), 1);
-  Queue(platform::kEventKeyRepeat, kSpace);
-  EXPECT_EQ(KeyHit(kSpace), 0);
-  Release(kSpace);
-  EXPECT_EQ(KeyDown(kSpace), 0);
+  Press(kKeySpace);
+  for (int i = 0; i < 30; ++i) Queue(platform::kEventKeyRepeat, kKeySpace);
+  Press(kKeySpace);  // a second press without a release in between
+  EXPECT_EQ(KeyHit(kKeySpace), 1);
+  EXPECT_EQ(KeyDown(kKeySpace), 1);
+  Queue(platform::kEventKeyRepeat, kKeySpace);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
+  Release(kKeySpace);
+  EXPECT_EQ(KeyDown(kKeySpace), 0);
 }
 
 TEST_F(KeysTest, HitsAccumulateUntilAsked) {
   for (int i = 0; i < 3; ++i) {
-    Press(kUp);
-    Release(kUp);
+    Press(kKeyUp);
+    Release(kKeyUp);
   }
-  Press(kRight);
-  EXPECT_EQ(KeyHit(kUp), 3);
-  EXPECT_EQ(KeyHit(kUp), 0);
-  EXPECT_EQ(KeyHit(kRight), 1);  // asking for one key leaves the others alone
+  Press(kKeyRight);
+  EXPECT_EQ(KeyHit(kKeyUp), 3);
+  EXPECT_EQ(KeyHit(kKeyUp), 0);
+  EXPECT_EQ(KeyHit(kKeyRight), 1);  // asking for one key leaves the others alone
 }
 
 TEST_F(KeysTest, FlushWhileHeldNeedsAFreshPress) {
-  Press(kRight);
-  EXPECT_EQ(KeyDown(kRight), 1);
-  Press(kSpace);
+  Press(kKeyRight);
+  EXPECT_EQ(KeyDown(kKeyRight), 1);
+  Press(kKeySpace);
   FlushKeys();
-  EXPECT_EQ(KeyDown(kRight), 0);
-  EXPECT_EQ(KeyHit(kSpace), 0);
-  Queue(platform::kEventKeyRepeat, kRight);
-  EXPECT_EQ(KeyDown(kRight), 0);
-  Release(kRight);
-  Press(kRight);
-  EXPECT_EQ(KeyDown(kRight), 1);
-  EXPECT_EQ(KeyHit(kRight), 1);
+  EXPECT_EQ(KeyDown(kKeyRight), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
+  Queue(platform::kEventKeyRepeat, kKeyRight);
+  EXPECT_EQ(KeyDown(kKeyRight), 0);
+  Release(kKeyRight);
+  Press(kKeyRight);
+  EXPECT_EQ(KeyDown(kKeyRight), 1);
+  EXPECT_EQ(KeyHit(kKeyRight), 1);
 }
 
 TEST_F(KeysTest, FlushProcessesPendingEventsFirst) {
-  Press(kSpace);
+  Press(kKeySpace);
   FlushKeys();  // the press arrives and is flushed with the rest
-  EXPECT_EQ(KeyHit(kSpace), 0);
-  EXPECT_EQ(KeyDown(kSpace), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
+  EXPECT_EQ(KeyDown(kKeySpace), 0);
 }
 
 TEST_F(KeysTest, ActivationChangesClearAllKeys) {
-  Press(kRight);
-  Press(kSpace);
+  Press(kKeyRight);
+  Press(kKeySpace);
   Queue(platform::kEventDeactivate);
-  EXPECT_EQ(KeyDown(kRight), 0);
-  EXPECT_EQ(KeyHit(kSpace), 0);
+  EXPECT_EQ(KeyDown(kKeyRight), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
   EXPECT_EQ(AppSuspended(), 1);
 
-  Press(kUp);  // pressed while away, released where we cannot see it
+  Press(kKeyUp);  // pressed while away, released where we cannot see it
   Queue(platform::kEventActivate);
-  EXPECT_EQ(KeyDown(kUp), 0);
-  EXPECT_EQ(KeyHit(kUp), 0);
+  EXPECT_EQ(KeyDown(kKeyUp), 0);
+  EXPECT_EQ(KeyHit(kKeyUp), 0);
   EXPECT_EQ(AppSuspended(), 0);
 }
 
@@ -117,20 +113,20 @@ TEST_F(KeysTest, CodesOutOfRangeAnswerZero) {
 
 TEST_F(KeysTest, KeysAreIgnoredWhileTrackingIsOff) {
   EnableKeyTracking(false);
-  Press(kSpace);
+  Press(kKeySpace);
   Queue(platform::kEventClose);
-  EXPECT_EQ(KeyHit(kSpace), 0);
+  EXPECT_EQ(KeyHit(kKeySpace), 0);
   EXPECT_EQ(AppTerminate(), 0);
   EnableKeyTracking(true);
-  EXPECT_EQ(KeyDown(kSpace), 0);
-  Press(kSpace);
-  EXPECT_EQ(KeyHit(kSpace), 1);
+  EXPECT_EQ(KeyDown(kKeySpace), 0);
+  Press(kKeySpace);
+  EXPECT_EQ(KeyHit(kKeySpace), 1);
 }
 
 TEST_F(KeysTest, CloseRequestIsOnlyRecorded) {
-  Press(kSpace);
+  Press(kKeySpace);
   Queue(platform::kEventClose);
-  EXPECT_EQ(KeyDown(kSpace), 1);
+  EXPECT_EQ(KeyDown(kKeySpace), 1);
   EXPECT_EQ(AppTerminate(), 1);
   ClearCloseRequest();
   EXPECT_EQ(AppTerminate(), 0);
@@ -219,14 +215,14 @@ TEST_F(TimerTest, TimersCountOnlyTheirOwnTicks) {
 
 TEST_F(TimerTest, EventsArriveDuringTheWait) {
   TTimer& timer = Start(50);
-  Press(kSpace);
-  Release(kSpace);
+  Press(kKeySpace);
+  Release(kKeySpace);
   EXPECT_EQ(WaitTimer(timer), 1);
   EnableKeyTracking(false);  // ticks count with tracking off as well
   headless::AdvanceClock(40);
   EXPECT_EQ(WaitTimer(timer), 2);
   EnableKeyTracking(true);
-  EXPECT_EQ(KeyHit(kSpace), 0);  // switching tracking off flushed the press seen in the wait
+  EXPECT_EQ(KeyHit(kKeySpace), 0);  // switching tracking off flushed the press seen in the wait
 }
 
 TEST_F(TimerTest, StoppedTimerReturnsAtOnceAndIgnoresItsPendingTicks) {

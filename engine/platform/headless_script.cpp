@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "engine/platform/headless.h"
+#include "engine/system.h"
 
 namespace headless {
 
@@ -18,7 +19,8 @@ bool ParseInt(std::string_view token, int& value, bool allow_negative = false) {
 
 bool KeyCode(std::string_view name, int& code) {
   static const std::pair<std::string_view, int> kNamed[] = {
-      {"left", 37}, {"up", 38}, {"right", 39}, {"down", 40}, {"space", 32}, {"escape", 27}};
+      {"left", kKeyLeft}, {"up", kKeyUp},       {"right", kKeyRight},
+      {"down", kKeyDown}, {"space", kKeySpace}, {"escape", kKeyEscape}};
   for (auto [key, vk] : kNamed) {
     if (name == key) {
       code = vk;

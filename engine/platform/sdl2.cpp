@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "engine/platform.h"
+#include "engine/system.h"
 
 namespace {
 
@@ -99,12 +100,12 @@ int KeyCode(const SDL_Keysym& key) {
   if (sym >= SDLK_F13 && sym <= SDLK_F24) return 124 + (sym - SDLK_F13);
   if (sym >= SDLK_KP_1 && sym <= SDLK_KP_9) return 97 + (sym - SDLK_KP_1);
   switch (sym) {
-    case SDLK_LEFT: return 37;
-    case SDLK_UP: return 38;
-    case SDLK_RIGHT: return 39;
-    case SDLK_DOWN: return 40;
-    case SDLK_SPACE: return 32;
-    case SDLK_ESCAPE: return 27;
+    case SDLK_LEFT: return kKeyLeft;
+    case SDLK_UP: return kKeyUp;
+    case SDLK_RIGHT: return kKeyRight;
+    case SDLK_DOWN: return kKeyDown;
+    case SDLK_SPACE: return kKeySpace;
+    case SDLK_ESCAPE: return kKeyEscape;
     case SDLK_RETURN:
     case SDLK_KP_ENTER: return 13;
     case SDLK_BACKSPACE: return 8;
