@@ -137,8 +137,7 @@ std::vector<Drawn> SeenBy(const RecordingDriver& rec) {
   float next_glyph_x = 0;  // where that line's next glyph would start
   for (const RecordedQuad& q : rec.quads) {
     if (q.texture == 0) {
-      seen.push_back(FromQuad(q, ""));
-      seen.back().what = Rect(0, 0, q.x1 - q.x0, q.y1 - q.y0, 0).what;
+      seen.push_back(FromQuad(q, Rect(0, 0, q.x1 - q.x0, q.y1 - q.y0, 0).what));
       text.clear();
       continue;
     }
