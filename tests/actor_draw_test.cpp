@@ -41,9 +41,9 @@ TEST_F(ActorDrawTest, CreaturesOfEveryKindFacingEitherWayWaitingAwakeAndBlinking
     bool pips;      // the big kinds show their hit points
   };
   const Kind kinds[] = {
-      {1, 0, 0xFF00F0, true, true, false},   {2, 8, 0xFF005A, false, false, false},
-      {3, 12, 0xFF5A00, false, true, false}, {4, 16, 0xFF00F0, true, true, true},
-      {5, 24, 0xFF005A, false, false, true}, {6, 28, 0xFF5A00, false, true, true},
+      {kWalker, 0, 0xFF00F0, true, true, false},     {kMover, 8, 0xFF005A, false, false, false},
+      {kCrawler, 12, 0xFF5A00, false, true, false},  {kBigWalker, 16, 0xFF00F0, true, true, true},
+      {kBigMover, 24, 0xFF005A, false, false, true}, {kBigCrawler, 28, 0xFF5A00, false, true, true},
   };
   struct Phase {
     const char* name;
@@ -51,13 +51,13 @@ TEST_F(ActorDrawTest, CreaturesOfEveryKindFacingEitherWayWaitingAwakeAndBlinking
     bool white;
   };
   const Phase phases[] = {
-      {"waiting", 0, 0, 3, false},
-      {"awake", 1, 0, 3, false},
-      {"just hit", 1, 2000, 2, false},
-      {"blink, white", 1, 1900, 2, true},
-      {"blink, own colour", 1, 1800, 1, false},
-      {"last white blink", 1, 150, 1, true},
-      {"last blink over", 1, 50, 1, false},
+      {"waiting", kCrWaiting, 0, 3, false},
+      {"awake", kCrActive, 0, 3, false},
+      {"just hit", kCrActive, 2000, 2, false},
+      {"blink, white", kCrActive, 1900, 2, true},
+      {"blink, own colour", kCrActive, 1800, 1, false},
+      {"last white blink", kCrActive, 150, 1, true},
+      {"last blink over", kCrActive, 50, 1, false},
   };
   for (const Kind& k : kinds) {
     for (int dir : {1, -1}) {
@@ -74,7 +74,7 @@ TEST_F(ActorDrawTest, CreaturesOfEveryKindFacingEitherWayWaitingAwakeAndBlinking
         TCr::DrA();
 
         std::vector<Drawn> expected;
-        if (p.act != 0) {
+        if (p.act == kCrActive) {
           const int frame = k.bfr + (k.walker ? 6 : 6 % 4);
           Drawn body = Sprite("imgcrea", frame, 400, 300, p.white ? kWhite : k.col);
           expected.push_back(k.mirrored && dir < 0 ? body.Mirrored() : body);
@@ -95,7 +95,8 @@ TEST_F(ActorDrawTest, FigureShowsItsFrameWhereItStandsInEveryState) {
   struct Case {
     int act, fr;
   };
-  const Case cases[] = {{1, 0}, {2, 4}, {3, 7}, {4, 0}, {5, 11}, {6, 9}};
+  const Case cases[] = {{kFigStanding, 0}, {kFigRunning, 4},   {kFigJumping, 7},
+                        {kFigFalling, 0},  {kFigSpinning, 11}, {kFigDashing, 9}};
   TFig::Cr(300, 200);
   for (const Case& k : cases) {
     for (int dir : {1, -1}) {
@@ -106,7 +107,8 @@ TEST_F(ActorDrawTest, FigureShowsItsFrameWhereItStandsInEveryState) {
       fig->Dr();
       const Drawn body = Sprite("imgfig", k.fr, 300, 200, 0x00F0FF);
       // Only the running cycle turns with the figure; the spin frames show the way by their order.
-      const std::vector<Drawn> expected = {k.act == 2 && dir < 0 ? body.Mirrored() : body};
+      const std::vector<Drawn> expected = {k.act == kFigRunning && dir < 0 ? body.Mirrored()
+                                                                           : body};
       EXPECT_EQ(SeenBy(rec), expected) << "state " << k.act << ", dir " << dir;
       EXPECT_EQ(StateLeft(), RestoredState()) << "state " << k.act << ", dir " << dir;
     }
@@ -120,10 +122,13 @@ TEST_F(ActorDrawTest, DropsOfEveryKindDarkWhileYoungThenInTheirColour) {
     int bfr, frs, col;
   };
   const Kind kinds[] = {
-      {0, "imgsymbols", 24, 16, 0xFFFF00}, {1, "imgsymbols", 8, 16, 0x00FF00},
-      {2, "imgsymbols", 8, 16, 0x00FFFF},  {3, "imgsymbols", 8, 16, 0x0080FF},
-      {4, "imgweapons", 0, 8, 0x00FF00},   {5, "imgweapons", 8, 16, 0x00FFFF},
-      {6, "imgweapons", 24, 8, 0x0080FF},
+      {kDropCoin, "imgsymbols", 24, 16, 0xFFFF00},
+      {kDropHealingAgent, "imgsymbols", 8, 16, 0x00FF00},
+      {kDropAmmunition, "imgsymbols", 8, 16, 0x00FFFF},
+      {kDropBlastingAgent, "imgsymbols", 8, 16, 0x0080FF},
+      {kDropHealingItem, "imgweapons", 0, 8, 0x00FF00},
+      {kDropGun, "imgweapons", 8, 16, 0x00FFFF},
+      {kDropBomb, "imgweapons", 24, 8, 0x0080FF},
   };
   for (const Kind& k : kinds) {
     for (int age : {100, 2000}) {

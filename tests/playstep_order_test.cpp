@@ -37,7 +37,7 @@ class PlayStepOrderTest : public ::testing::Test {
     nextwave = 1000;  // no wave in these frames
     now = 10000;
     TFig::Cr(400, 400);
-    fig->act = 4;  // falling
+    fig->act = kFigFalling;
     rec.Clear();
   }
   void TearDown() override { ResetGlobals(); }
@@ -47,12 +47,12 @@ class PlayStepOrderTest : public ::testing::Test {
 
 TEST_F(PlayStepOrderTest, BackgroundThenDropsCreaturesAndFigureEachWhereItsUpdateLeftIt) {
   fig->dy = 3;
-  TCr::Cr(1, 200, 472);
+  TCr::Cr(kWalker, 200, 472);
   TCr& walker = *creatures.ObjectEnumerator().NextObject();
-  walker.act = 1;
+  walker.act = kCrActive;
   walker.dir = 1;
   walker.ftm = now;  // steps right and animates in its update
-  TDrp::Cr(0, 600, 300);
+  TDrp::Cr(kDropCoin, 600, 300);
   TDrp& coin = *drops.ObjectEnumerator().NextObject();
   coin.tm = now - 1000;
   coin.dx = 2;
@@ -73,8 +73,8 @@ TEST_F(PlayStepOrderTest, BackgroundThenDropsCreaturesAndFigureEachWhereItsUpdat
 TEST_F(PlayStepOrderTest, FigureIsUpdatedBeforeTheDropsAndTheCreatures) {
   SeedRnd(7);
   fig->y = 432;  // legs 432..447, one pixel above the walkers' heads
-  auto survivor = AddActiveCreature(4, 400, 464, 1);
-  auto dying = AddActiveCreature(4, 400, 464, 1);
+  auto survivor = AddActiveCreature(kBigWalker, 400, 464, 1);
+  auto dying = AddActiveCreature(kBigWalker, 400, 464, 1);
   dying->hl = 1;
   PlayStep();
   ASSERT_EQ(CountList(creatures), 1);

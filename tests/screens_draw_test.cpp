@@ -71,8 +71,9 @@ TEST_F(ScreensDrawTest, HudInEveryStateWithEveryHeldItem) {
     int state, health, item;
   };
   const Case cases[] = {
-      {kMenu, 0, 0},     {kPlaying, 3, 4}, {kPaused, 10, 5},
-      {kGameOver, 1, 6}, {kPlaying, 2, 7},  // an item the game does not know: frame 0, white
+      {kMenu, 0, kNoItem},     {kPlaying, 3, kItemHealing},
+      {kPaused, 10, kItemGun}, {kGameOver, 1, kItemBomb},
+      {kPlaying, 2, 7},  // an item the game does not know: frame 0, white
   };
   for (const Case& k : cases) {
     gamestate = k.state;
@@ -97,9 +98,9 @@ TEST_F(ScreensDrawTest, HudInEveryStateWithEveryHeldItem) {
     expected.push_back(Text("45", 440, 20, kLeft, kWhite));
     expected.push_back(Text("6", 636, 20, kLeft, kWhite));
     if (k.state != kMenu) expected.push_back(Text("score: 7", 400, 60, kCentred, kWhite));
-    if (k.item == 4) expected.push_back(Sprite("imgweaponsbig", 5, 768, 60, kGreen));
-    if (k.item == 5) expected.push_back(Sprite("imgweaponsbig", 13 + 8, 768, 60, kCyan));
-    if (k.item == 6) expected.push_back(Sprite("imgweaponsbig", 5 + 24, 768, 60, kAzure));
+    if (k.item == kItemHealing) expected.push_back(Sprite("imgweaponsbig", 5, 768, 60, kGreen));
+    if (k.item == kItemGun) expected.push_back(Sprite("imgweaponsbig", 13 + 8, 768, 60, kCyan));
+    if (k.item == kItemBomb) expected.push_back(Sprite("imgweaponsbig", 5 + 24, 768, 60, kAzure));
     if (k.item == 7) expected.push_back(Sprite("imgweaponsbig", 0, 768, 60, kWhite));
     EXPECT_EQ(Seen(), expected) << "state " << k.state << ", item " << k.item;
   }
@@ -139,17 +140,17 @@ TEST_F(ScreensDrawTest, MenuWithAndWithoutHighscoreForEverySelectedLine) {
 }
 
 TEST_F(ScreensDrawTest, PauseShowsTheFrozenWorldUnderItsTwoLines) {
-  TDrp::Cr(0, 100, 200);
-  TCr::Cr(1, 300, 400);
+  TDrp::Cr(kDropCoin, 100, 200);
+  TCr::Cr(kWalker, 300, 400);
   TFig::Cr(500, 464);
   TDrp& drop = *drops.ObjectEnumerator().NextObject();
   TCr& walker = *creatures.ObjectEnumerator().NextObject();
   now = 1000;
   drop.tm = now - 1000;
-  walker.act = 1;
+  walker.act = kCrActive;
   walker.dir = 1;
   walker.fr = 2;
-  fig->act = 1;
+  fig->act = kFigStanding;
   fig->fr = 0;
   for (int selected = 0; selected < 2; ++selected) {
     gamestate = kPaused;
@@ -197,11 +198,11 @@ TEST_F(ScreensDrawTest, GameOverLinesFollowTheWorld) {
   rec.on_flip = [&] {
     ++flips;
     if (flips == 1) {
-      headless::QueueEvent({platform::kEventKeyDown, 32});
-      headless::QueueEvent({platform::kEventKeyUp, 32});
+      headless::QueueEvent({platform::kEventKeyDown, kKeySpace});
+      headless::QueueEvent({platform::kEventKeyUp, kKeySpace});
     }
     if (flips < 3) rec.Clear();
-    if (flips == 55) TDrp::Cr(5, 400, 300);
+    if (flips == 55) TDrp::Cr(kDropGun, 400, 300);
     if (flips < 61) return;
     struct Expected {
       const char* name;
@@ -246,7 +247,7 @@ TEST(StartUpDrawTest, BackgroundAndFontHaveTheirHandleAtTheCornerAndSheetsAtTheC
   ASSERT_EQ(symlink(STOMP_SOURCE_DIR "/gfx", dir.File("gfx").c_str()), 0);
   // Saved progress with the gun in hand (highscore, item, money, three supplies).
   std::string stats(24, '\0');
-  stats[4] = 5;
+  stats[4] = kItemGun;
   testing_support::WriteFile(dir.File("stats.dat"), stats);
   EXPECT_EXIT(
       {
