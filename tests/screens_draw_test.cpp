@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -169,6 +170,30 @@ TEST_F(ScreensDrawTest, PauseShowsTheFrozenWorldUnderItsTwoLines) {
     AddMenuLine(expected, "end game", 344, selected == 1);
     EXPECT_EQ(Seen(), expected) << "line " << selected;
     EXPECT_EQ(walker.x, 300) << "nothing moves while paused";
+  }
+}
+
+// A key that leaves a screen does not cut its frame short: the menu that starts a game and the
+// pause screen that resumes one still draw their lines in that frame.
+TEST_F(ScreensDrawTest, ScreenLeftByAKeyIsStillDrawnInThatFrame) {
+  struct Case {
+    int state;
+    void (*screen)();
+    const char* first_line;
+    int y;
+  };
+  const Case cases[] = {{kMenu, MenuScreen, "BRING IT ON!", 200},
+                        {kPaused, PauseScreen, "continue game", 296}};
+  for (const Case& k : cases) {
+    gamestate = k.state;
+    headless::QueueEvent({platform::kEventKeyDown, kKeySpace});
+    headless::QueueEvent({platform::kEventKeyUp, kKeySpace});
+    rec.Clear();
+    k.screen();
+    EXPECT_EQ(gamestate, kPlaying);
+    const std::vector<Drawn> seen = Seen();
+    const Drawn line = Text(k.first_line, 400, k.y, kCentred, kYellow);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), line), seen.end()) << k.first_line;
   }
 }
 
