@@ -1,8 +1,10 @@
 // The same game on the offscreen backend: virtual clock, scripted input, screenshots and traces.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "engine/files.h"
 #include "engine/graphics.h"
 #include "engine/platform/headless.h"
 #include "engine/system.h"
@@ -18,9 +20,10 @@ int main(int argc, char** argv) {
   }
   static std::FILE* trace = nullptr;
   if (!options.trace.empty()) {
-    trace = std::fopen(options.trace.c_str(), "w");
+    trace = OpenRegularFile(options.trace, FileUse::kReplace);
     if (!trace) {
-      std::fprintf(stderr, "stomp-headless: cannot write %s\n", options.trace.c_str());
+      std::fprintf(stderr, "stomp-headless: cannot write trace %s: %s\n", options.trace.c_str(),
+                   OpenFailure(errno).c_str());
       return 2;
     }
     headless::SetFrameObserver([](int frame) {

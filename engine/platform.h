@@ -28,6 +28,7 @@ enum EventId : int {
 struct Event {
   int id = 0;
   int data = 0;
+  int ticks = 1;  // kEventTimerTick: how many ticks of the timer this event stands for
 };
 
 // Opens the single window with a client area of width x height pixels, centred on the desktop,
@@ -57,7 +58,8 @@ void WaitEvent();
 int Millisecs();
 
 // Starts a periodic timer with the given period; its ticks arrive as kEventTimerTick events
-// carrying the returned id (> 0), counted on the main thread. Returns 0 on failure.
+// carrying the returned id (> 0), counted on the main thread. One event may stand for several
+// ticks (`ticks`), so that a long stall costs no more than a short one. Returns 0 on failure.
 int StartTimer(int period_ms);
 void StopTimer(int id);
 

@@ -1,9 +1,12 @@
 #include "engine/stream.h"
 
+#include "engine/files.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 
@@ -43,6 +46,9 @@ int TCStream::Write(const void* buffer, int count) {
   if (!_cstream || count <= 0) return 0;
   SwitchTo(LastIo::kWrite);
   const int n = static_cast<int>(std::fwrite(buffer, 1, static_cast<std::size_t>(count), _cstream));
+  // Once the system refused a write, the C library still takes bytes into its buffer and may
+  // drop them without a word: from then on nothing counts as written.
+  if (std::ferror(_cstream)) return 0;
   _pos += n;
   _size = std::max(_size, _pos);
   return n;
@@ -50,7 +56,7 @@ int TCStream::Write(const void* buffer, int count) {
 
 void TCStream::Flush() {
   if (!_cstream || !(_mode & MODE_WRITE)) return;
-  if (std::fflush(_cstream) != 0) throw TStreamWriteException();
+  if (std::fflush(_cstream) != 0 || std::ferror(_cstream)) throw TStreamWriteException();
 }
 
 void TCStream::Close() {
@@ -60,13 +66,13 @@ void TCStream::Close() {
   _size = 0;
   _cstream = nullptr;
   _last_io = LastIo::kNone;
-  const bool flushed = !(_mode & MODE_WRITE) || std::fflush(file) == 0;
+  const bool flushed = !(_mode & MODE_WRITE) || (std::fflush(file) == 0 && !std::ferror(file));
   const bool closed = std::fclose(file) == 0;
   if ((_mode & MODE_WRITE) && !(flushed && closed)) throw TStreamWriteException();
 }
 
 bool TCStream::Sync() {
-  if (!_cstream || std::fflush(_cstream) != 0) return false;
+  if (!_cstream || std::fflush(_cstream) != 0 || std::ferror(_cstream)) return false;
   return ::fsync(::fileno(_cstream)) == 0;
 }
 
@@ -125,25 +131,38 @@ void TCStream::WriteInt(int value) {
 TStreamPtr OpenFile(const std::string& path, bool readable, bool writeable) {
   std::string file_path = path;
   std::replace(file_path.begin(), file_path.end(), '\\', '/');
-  const char* how = "rb";
+  FileUse use = FileUse::kRead;
   int mode = TCStream::MODE_READ;
   if (readable && writeable) {
-    how = "r+b";
+    use = FileUse::kUpdate;
     mode = TCStream::MODE_READ | TCStream::MODE_WRITE;
   } else if (writeable) {
-    how = "wb";
+    use = FileUse::kReplace;
     mode = TCStream::MODE_WRITE;
   }
-  std::FILE* file = std::fopen(file_path.c_str(), how);
+  std::FILE* file = OpenRegularFile(file_path, use);
   if (!file) return nullptr;
-  // A directory opens for reading on Linux but yields no bytes, and positions and sizes are ints:
-  // neither is a file this engine can use.
+  // Positions and sizes are ints: a larger file is not one this engine can use.
   struct stat info {};
-  if (::fstat(::fileno(file), &info) != 0 || S_ISDIR(info.st_mode) || info.st_size > INT_MAX) {
+  if (::fstat(::fileno(file), &info) != 0 || info.st_size > INT_MAX) {
     std::fclose(file);
+    errno = EFBIG;
     return nullptr;
   }
   return std::make_shared<TCStream>(file, mode);
+}
+
+TStreamPtr CreateStream(const std::string& path) {
+  const int fd = CreateNewFile(path);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return nullptr;
+  }
+  return std::make_shared<TCStream>(file, TCStream::MODE_WRITE);
 }
 
 TStreamPtr ReadStream(const std::string& path) { return OpenFile(path, true, false); }

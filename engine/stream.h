@@ -77,11 +77,15 @@ class TCStream {
 using TStream = TCStream;
 using TStreamPtr = std::shared_ptr<TCStream>;
 
-// Opens a file: readable and writeable "r+b", writeable only "wb" (created or truncated), else
-// "rb". nullptr (none) when it cannot be opened or is a directory. Backslashes in the path are
-// taken as forward slashes.
+// Opens a file: readable and writeable "r+b", writeable only "wb" (created or emptied), else "rb".
+// nullptr (none), with errno set, when it cannot be opened, is not a regular file (a folder, FIFO,
+// socket or device; see OpenRegularFile) or is too large for int positions. Backslashes in the path
+// are taken as forward slashes.
 TStreamPtr OpenFile(const std::string& path, bool readable, bool writeable);
-// Opens an existing file for reading; nullptr when it cannot be opened.
+// Opens an existing regular file for reading; nullptr when it cannot be opened.
 TStreamPtr ReadStream(const std::string& path);
-// Creates or truncates a file for writing; nullptr when it cannot be opened.
+// Creates or empties a regular file for writing; nullptr when it cannot be opened.
 TStreamPtr WriteStream(const std::string& path);
+// Creates a new file for writing; nullptr, with errno EEXIST, when anything is at the path already
+// (a link included, which is neither followed nor reused).
+TStreamPtr CreateStream(const std::string& path);

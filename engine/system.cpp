@@ -78,10 +78,10 @@ void TrackEvent(const platform::Event& event) {
   }
 }
 
-void FireTimer(int id) {
+void FireTimer(int id, int ticks) {
   for (int i = 0; i < active_timer_count; ++i) {
     if (active_timers[i].id == id) {
-      active_timers[i].timer->Fire();
+      active_timers[i].timer->Fire(ticks);
       return;
     }
   }
@@ -95,7 +95,7 @@ void PollSystem() {
   platform::Event event;
   while (platform::PollEvent(event)) {
     if (event.id == platform::kEventTimerTick) {
-      FireTimer(event.data);
+      FireTimer(event.data, event.ticks);
     } else if (keys.on) {
       TrackEvent(event);
     }
@@ -151,8 +151,8 @@ std::shared_ptr<TTimer> TTimer::Create(float hertz) {
   return timer;
 }
 
-void TTimer::Fire() {
-  if (_handle != 0) ++_ticks;
+void TTimer::Fire(int ticks) {
+  if (_handle != 0) _ticks += ticks;  // wraps like the int it is (-fwrapv)
 }
 
 int TTimer::Wait() {

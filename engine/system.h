@@ -49,7 +49,7 @@ class TTimer {
  public:
   static std::shared_ptr<TTimer> Create(float hertz);
   int Ticks() const { return _ticks; }
-  void Fire();  // called by PollSystem for each tick event of this timer
+  void Fire(int ticks = 1);  // called by PollSystem for each tick event of this timer
   // Returns at once with 0 when stopped; else blocks until a tick arrived since the last Wait and
   // returns how many arrived (more than 1 after a slow frame: the caller does not catch up).
   int Wait();

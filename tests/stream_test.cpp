@@ -1,9 +1,15 @@
 // File streams: little-endian ints, end of file, the read and write errors, opening rules.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -121,6 +127,36 @@ TEST_F(StreamTest, UnopenablePathsGiveNone) {
   EXPECT_TRUE(fs::is_directory(PathOf("folder")));
 }
 
+// Only regular files are streams. A FIFO with no writer, a socket or a device opens at once and is
+// refused in every mode: nothing waits on it and nothing is written to it. The alarm ends the test
+// if an open ever blocks.
+TEST_F(StreamTest, SpecialFilesAreRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
+  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  PathOf("socket").copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listening, 1), 0);
+  const struct {
+    const char* name;
+    bool readable, writeable;
+  } modes[] = {{"read", true, false}, {"update", true, true}, {"replace", false, true}};
+  ::alarm(20);
+  for (const std::string& path : {PathOf("fifo"), PathOf("socket"), std::string("/dev/zero")}) {
+    for (const auto& mode : modes) {
+      EXPECT_FALSE(OpenFile(path, mode.readable, mode.writeable)) << path << ", " << mode.name;
+    }
+  }
+  // A FIFO with a reader opens for writing; it is refused all the same.
+  const int reader = ::open(PathOf("fifo").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_FALSE(WriteStream(PathOf("fifo")));
+  ::alarm(0);
+  ::close(reader);
+  ::close(listening);
+}
+
 TEST_F(StreamTest, BackslashesSeparateFolders) {
   fs::create_directory(PathOf("gfx"));
   WriteFileBytes("gfx/map.dat", {9});
@@ -146,10 +182,32 @@ TEST_F(StreamTest, CloseTwiceAndReleaseWhileOpen) {
   EXPECT_THROW(in->ReadByte(), TStreamReadException);
 }
 
-// /dev/full accepts the open and every buffered write, and refuses the data when it is flushed.
+// A file-size limit makes the kernel refuse the data beyond it, as a full disk does; SIGXFSZ is
+// ignored meanwhile, so the refusal comes back as a failed write.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit limited{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limited);
+    old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, old_handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+// The stream buffers the write, so the refusal arrives when the data is flushed.
 TEST_F(StreamTest, RefusedWriteIsReportedAtCloseNotTakenForSuccess) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  TStreamPtr out = WriteStream("/dev/full");
+  const FileSizeLimit limit(2);
+  TStreamPtr out = WriteStream(PathOf("closed.dat"));
   ASSERT_TRUE(out);
   out->WriteInt(7);
   try {
@@ -160,7 +218,7 @@ TEST_F(StreamTest, RefusedWriteIsReportedAtCloseNotTakenForSuccess) {
   }
   EXPECT_NO_THROW(out->Close());  // the file is closed all the same
 
-  TStreamPtr flushed = WriteStream("/dev/full");
+  TStreamPtr flushed = WriteStream(PathOf("flushed.dat"));
   ASSERT_TRUE(flushed);
   flushed->WriteInt(7);
   EXPECT_THROW(flushed->Flush(), TStreamWriteException);
@@ -168,8 +226,8 @@ TEST_F(StreamTest, RefusedWriteIsReportedAtCloseNotTakenForSuccess) {
 }
 
 TEST_F(StreamTest, RefusedWriteBeyondTheBufferRaisesInWriteBytes) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  TStreamPtr out = WriteStream("/dev/full");
+  const FileSizeLimit limit(2);
+  TStreamPtr out = WriteStream(PathOf("large.dat"));
   ASSERT_TRUE(out);
   const std::vector<unsigned char> block(1 << 20, 0xAB);
   EXPECT_THROW(out->WriteBytes(block.data(), static_cast<int>(block.size())),

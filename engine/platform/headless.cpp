@@ -2,21 +2,22 @@
 // a virtual clock that moves only when the game waits, scripted input, screenshots and the
 // per-frame observer of stomp-headless.
 //
-// Screenshots are written opaque (alpha 255): the back buffer's alpha channel is an artefact of
-// blending, and a desktop window shows none of it.
+// The context has no alpha bits, as the game's window has none: screenshots and grabs read alpha
+// 255 everywhere.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 #include <png.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <fstream>
-#include <sstream>
 
+#include "engine/files.h"
 #include "engine/platform.h"
 #include "engine/platform/headless.h"
 
@@ -72,15 +73,22 @@ void QueueScriptFrame(int frame) {
     s.queue.push_back(s.script.events[s.next_script_event++].second);
 }
 
-// Moves the clock to `target`, queueing every tick that falls due on the way, earliest first.
+// Moves the clock to `target` and queues, for every timer with ticks falling due on the way, one
+// event that counts them, the timer due first first: a jump of a day costs what one of a tick does.
 void AdvanceTo(int64_t target) {
   State& s = S();
-  for (;;) {
-    auto next = std::min_element(s.timers.begin(), s.timers.end(),
-                                 [](const Timer& a, const Timer& b) { return a.Due() < b.Due(); });
-    if (next == s.timers.end() || next->Due() > target) break;
-    s.queue.push_back({platform::kEventTimerTick, next->id});
-    ++next->next;
+  std::vector<std::pair<int64_t, Timer*>> due;  // first due time, timer
+  for (Timer& timer : s.timers)
+    if (timer.Due() <= target) due.push_back({timer.Due(), &timer});
+  std::stable_sort(due.begin(), due.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (auto [first, timer] : due) {
+    const int64_t last = (target - timer->start) / timer->period;  // the last tick due
+    for (int64_t ticks = last - timer->next + 1; ticks > 0; ticks -= INT_MAX) {
+      const int count = static_cast<int>(std::min<int64_t>(ticks, INT_MAX));
+      s.queue.push_back({platform::kEventTimerTick, timer->id, count});
+    }
+    timer->next = last + 1;
   }
   s.clock = std::max(s.clock, target);
 }
@@ -109,6 +117,40 @@ EGLDisplay InitialiseDisplay(std::string& error) {
   return EGL_NO_DISPLAY;
 }
 
+// An RGB8 pbuffer config with no alpha bits, as the game's window has none: blending then leaves
+// no alpha behind, and a read-back answers 255 there as on the desktop. EGL counts only the sizes
+// asked for when it sorts, so a config with alpha may come first and is skipped.
+bool ChooseOpaqueConfig(EGLDisplay display, EGLConfig& chosen) {
+  const EGLint attribs[] = {EGL_SURFACE_TYPE,
+                            EGL_PBUFFER_BIT,
+                            EGL_RENDERABLE_TYPE,
+                            EGL_OPENGL_BIT,
+                            EGL_RED_SIZE,
+                            8,
+                            EGL_GREEN_SIZE,
+                            8,
+                            EGL_BLUE_SIZE,
+                            8,
+                            EGL_ALPHA_SIZE,
+                            0,
+                            EGL_NONE};
+  EGLConfig configs[64];
+  EGLint count = 0;
+  if (!eglChooseConfig(display, attribs, configs, 64, &count)) return false;
+  for (EGLint i = 0; i < count; ++i) {
+    EGLint red = 0, green = 0, blue = 0, alpha = -1;
+    eglGetConfigAttrib(display, configs[i], EGL_RED_SIZE, &red);
+    eglGetConfigAttrib(display, configs[i], EGL_GREEN_SIZE, &green);
+    eglGetConfigAttrib(display, configs[i], EGL_BLUE_SIZE, &blue);
+    eglGetConfigAttrib(display, configs[i], EGL_ALPHA_SIZE, &alpha);
+    if (red == 8 && green == 8 && blue == 8 && alpha == 0) {
+      chosen = configs[i];
+      return true;
+    }
+  }
+  return false;
+}
+
 bool CreateContext(int width, int height, std::string& error) {
   State& s = S();
   if (s.display == EGL_NO_DISPLAY) {
@@ -119,23 +161,9 @@ bool CreateContext(int width, int height, std::string& error) {
     error = EglError("desktop OpenGL through EGL: eglBindAPI");
     return false;
   }
-  const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
-                                   EGL_PBUFFER_BIT,
-                                   EGL_RENDERABLE_TYPE,
-                                   EGL_OPENGL_BIT,
-                                   EGL_RED_SIZE,
-                                   8,
-                                   EGL_GREEN_SIZE,
-                                   8,
-                                   EGL_BLUE_SIZE,
-                                   8,
-                                   EGL_ALPHA_SIZE,
-                                   8,
-                                   EGL_NONE};
   EGLConfig config;
-  EGLint count = 0;
-  if (!eglChooseConfig(s.display, config_attribs, &config, 1, &count) || count < 1) {
-    error = "no RGBA8 pbuffer config for desktop OpenGL";
+  if (!ChooseOpaqueConfig(s.display, config)) {
+    error = "no RGB8 pbuffer config without alpha for desktop OpenGL";
     return false;
   }
   // No version or profile requested: a compatibility context, so GL 1.1 immediate mode works.
@@ -161,8 +189,8 @@ bool CreateContext(int width, int height, std::string& error) {
 }
 
 void WritePng(const std::string& path, int width, int height, std::vector<unsigned char>& rgba) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) Fatal("cannot write screenshot " + path);
+  std::FILE* file = OpenRegularFile(path, FileUse::kReplace);
+  if (!file) Fatal("cannot write screenshot " + path + ": " + OpenFailure(errno));
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info || setjmp(png_jmpbuf(png))) {
@@ -188,7 +216,6 @@ void Screenshot(const std::string& path) {
   glReadPixels(0, 0, s.width, s.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   for (int y = 0; y < s.height; ++y)
     std::copy_n(&pixels[row * (s.height - 1 - y)], row, &flipped[row * y]);
-  for (size_t i = 3; i < flipped.size(); i += 4) flipped[i] = 255;
   WritePng(path, s.width, s.height, flipped);
 }
 
@@ -199,14 +226,12 @@ namespace headless {
 bool Configure(const Options& options, std::string& error) {
   InputScript script;
   if (!options.input.empty()) {
-    std::ifstream in(options.input, std::ios::binary);
-    if (!in) {
-      error = "cannot read input script " + options.input;
+    std::string text;
+    if (!ReadWholeFile(options.input, text)) {
+      error = "cannot read input script " + options.input + ": " + OpenFailure(errno);
       return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!ReadInputScript(text.str(), options.input, script, error)) return false;
+    if (!ReadInputScript(text, options.input, script, error)) return false;
   }
   State& s = S();
   s.options = options;

@@ -1,0 +1,107 @@
+#include "engine/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// As many links as the kernel follows in one path before it answers ELOOP.
+constexpr int kMaxLinks = 40;
+
+// Closes `fd` and answers nullptr with errno `error`, which close must not overwrite.
+std::FILE* Refuse(int fd, int error) {
+  ::close(fd);
+  errno = error;
+  return nullptr;
+}
+
+}  // namespace
+
+// Opening with O_NONBLOCK returns at once for a FIFO; the descriptor is then checked, so no read
+// or write ever reaches one. The file is emptied only after it proved to be a regular file.
+std::FILE* OpenRegularFile(const std::string& path, FileUse use) {
+  int flags = O_RDONLY;
+  const char* mode = "rb";
+  if (use == FileUse::kUpdate) {
+    flags = O_RDWR;
+    mode = "r+b";
+  } else if (use == FileUse::kReplace) {
+    flags = O_WRONLY | O_CREAT;
+    mode = "wb";
+  }
+  const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return Refuse(fd, errno);
+  if (S_ISDIR(info.st_mode)) return Refuse(fd, EISDIR);
+  if (!S_ISREG(info.st_mode)) return Refuse(fd, EINVAL);
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return Refuse(fd, errno);
+  if (use == FileUse::kReplace && ::ftruncate(fd, 0) != 0) return Refuse(fd, errno);
+  std::FILE* file = ::fdopen(fd, mode);
+  return file ? file : Refuse(fd, errno);
+}
+
+// O_EXCL makes the create fail on anything already there, a link included, so that a name planted
+// in advance can neither redirect the write nor share its data with another file.
+int CreateNewFile(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+bool FollowLinks(const std::string& path, std::string& target) {
+  std::filesystem::path current = path;
+  for (int links = 0; links <= kMaxLinks; ++links) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0) {
+      if (errno != ENOENT) return false;
+    } else if (S_ISLNK(info.st_mode)) {
+      std::error_code error;
+      const std::filesystem::path link = std::filesystem::read_symlink(current, error);
+      if (error) {
+        errno = error.value();
+        return false;
+      }
+      // A relative link is relative to the folder that holds it.
+      current = link.is_absolute() ? link : current.parent_path() / link;
+      continue;
+    }
+    target = current.string();
+    return true;
+  }
+  errno = ELOOP;
+  return false;
+}
+
+bool SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return synced;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+  std::FILE* file = OpenRegularFile(path, FileUse::kRead);
+  if (!file) return false;
+  text.clear();
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+  const bool read = !std::ferror(file);
+  std::fclose(file);
+  if (!read) errno = EIO;
+  return read;
+}
+
+std::string OpenFailure(int error) {
+  // ENXIO: a FIFO with no reader, or a socket, refused by the open itself.
+  const bool special = error == EISDIR || error == EINVAL || error == ENXIO;
+  return special ? "not a regular file" : std::strerror(error);
+}
