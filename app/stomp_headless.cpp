@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   }
   static std::FILE* trace = nullptr;
   if (!options.trace.empty()) {
-    trace = OpenRegularFile(options.trace, FileUse::kReplace);
+    trace = OpenOutput(options.trace);
     if (!trace) {
       std::fprintf(stderr, "stomp-headless: cannot write trace %s: %s\n", options.trace.c_str(),
                    OpenFailure(errno).c_str());

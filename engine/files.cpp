@@ -21,11 +21,10 @@ std::FILE* Refuse(int fd, int error) {
   return nullptr;
 }
 
-}  // namespace
-
-// Opening with O_NONBLOCK returns at once for a FIFO; the descriptor is then checked, so no read
-// or write ever reaches one. The file is emptied only after it proved to be a regular file.
-std::FILE* OpenRegularFile(const std::string& path, FileUse use) {
+// Opening with O_NONBLOCK returns at once for a FIFO: one with no reader refuses a writer with
+// ENXIO, and the descriptor is checked before any read or write. A file is emptied only after it
+// proved to be a regular file.
+std::FILE* Open(const std::string& path, FileUse use, bool pipe_allowed) {
   int flags = O_RDONLY;
   const char* mode = "rb";
   if (use == FileUse::kUpdate) {
@@ -40,13 +39,20 @@ std::FILE* OpenRegularFile(const std::string& path, FileUse use) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) return Refuse(fd, errno);
   if (S_ISDIR(info.st_mode)) return Refuse(fd, EISDIR);
-  if (!S_ISREG(info.st_mode)) return Refuse(fd, EINVAL);
+  const bool regular = S_ISREG(info.st_mode);
+  if (!regular && !(pipe_allowed && S_ISFIFO(info.st_mode))) return Refuse(fd, EINVAL);
   const int status = ::fcntl(fd, F_GETFL);
   if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) return Refuse(fd, errno);
-  if (use == FileUse::kReplace && ::ftruncate(fd, 0) != 0) return Refuse(fd, errno);
+  if (regular && use == FileUse::kReplace && ::ftruncate(fd, 0) != 0) return Refuse(fd, errno);
   std::FILE* file = ::fdopen(fd, mode);
   return file ? file : Refuse(fd, errno);
 }
+
+}  // namespace
+
+std::FILE* OpenRegularFile(const std::string& path, FileUse use) { return Open(path, use, false); }
+
+std::FILE* OpenOutput(const std::string& path) { return Open(path, FileUse::kReplace, true); }
 
 // O_EXCL makes the create fail on anything already there, a link included, so that a name planted
 // in advance can neither redirect the write nor share its data with another file.

@@ -13,6 +13,12 @@ enum class FileUse { kRead, kUpdate, kReplace };
 // with no writer would otherwise hang it), and a file that is refused is never emptied.
 std::FILE* OpenRegularFile(const std::string& path, FileUse use);
 
+// Opens `path` for writing as "wb" does, for output that someone may read as it is written: a
+// regular file, or a FIFO whose reader has it open already (then writes wait for that reader).
+// Anything else is refused as OpenRegularFile refuses it, a FIFO with no reader with ENXIO, so
+// the open itself never waits.
+std::FILE* OpenOutput(const std::string& path);
+
 // Creates `path` as a new regular file for writing and answers its descriptor, or -1 with errno
 // set. Whatever is at the path already, a link (even a dangling one) included, is left alone and
 // refused with EEXIST.

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -83,11 +87,12 @@ class RunDir {
   }
   fs::path Path(const std::string& name) const { return dir_.File(name); }
 
-  Outcome Run() const {
+  Outcome Run(int timeout_seconds = 60) const {
     const std::string output = dir_.File("output.txt");
-    const std::string command = "cd '" + dir_.path() + "' && exec timeout -s KILL 60 '" +
-                                STOMP_HEADLESS_EXE + "' --frames " + std::to_string(kFrames) +
-                                " --input input.txt >'" + output + "' 2>&1";
+    const std::string command = "cd '" + dir_.path() + "' && exec timeout -s KILL " +
+                                std::to_string(timeout_seconds) + " '" + STOMP_HEADLESS_EXE +
+                                "' --frames " + std::to_string(kFrames) + " --input input.txt >'" +
+                                output + "' 2>&1";
     const int wait_status = std::system(command.c_str());
     Outcome outcome;
     outcome.status =
@@ -182,6 +187,45 @@ TEST(CorruptFiles, SheetAnnouncingAHugeChunkIsRefusedCheaply) {
   getrusage(RUSAGE_CHILDREN, &children);  // the largest resident size of any finished run, in KiB
   EXPECT_LE(children.ru_maxrss, 256 * 1024)
       << "refusing the sheet took " << children.ru_maxrss / 1024 << " MiB";
+}
+
+// Special files in place of each file the game reads: a FIFO with no writer, a socket, and a link
+// to /dev/zero. Opening or reading any of them must neither wait nor run away; each is refused at
+// start-up with one line naming it, as an unreadable file is.
+TEST(CorruptFiles, SpecialFileInsteadOfFileIsRefusedAtOnce) {
+  if (!testing_support::HaveGfx()) GTEST_SKIP() << "no gfx/ in the repository";
+  const struct {
+    const char* kind;
+    void (*make)(const fs::path& path);
+  } kinds[] = {
+      {"FIFO", [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
+      {"socket",
+       [](const fs::path& path) {
+         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         path.string().copy(address.sun_path, sizeof address.sun_path - 1);
+         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+         close(fd);  // the socket file stays, with nobody listening
+       }},
+      {"/dev/zero", [](const fs::path& path) { fs::create_symlink("/dev/zero", path); }},
+  };
+  for (const auto& kind : kinds) {
+    for (const std::string name :
+         {"gfx/crea.png", "gfx/fig.png", "gfx/font.dat", "gfx/font.png", "gfx/glow.png",
+          "gfx/map.dat", "gfx/symbols.png", "gfx/symbols_big.png", "gfx/weapons.png",
+          "gfx/weapons_big.png", "stats.dat"}) {
+      SCOPED_TRACE(std::string(kind.kind) + " as " + name);
+      RunDir dir;
+      fs::remove(dir.Path(name));
+      kind.make(dir.Path(name));
+      const Outcome outcome = dir.Run(20);
+      EXPECT_EQ(outcome.status, 255) << outcome.text;
+      ASSERT_EQ(outcome.lines.size(), 1u) << outcome.text;
+      EXPECT_NE(outcome.lines[0].find(name), std::string::npos) << outcome.text;
+      if (name != "stats.dat") EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), kSavedProgress);
+    }
+  }
 }
 
 TEST(CorruptFiles, ZeroLength) { ExpectStartOrOneLineNamingTheFile(Damage::kZeroLength, 1); }

@@ -1,14 +1,19 @@
 // Saving the progress when the disk does not cooperate: a read-only folder, a folder where the file
-// should be, a full disk, and the process killed in the middle of a save. The file on disk is
-// always a whole old or a whole new save, a failure is said on stderr, and play goes on.
+// should be, a full disk, the process killed in the middle of a save, names planted where the
+// save puts its temporary file, and stats.dat as a link. The file on disk is always a whole old or
+// a whole new save, a failure is said on stderr, and play goes on.
 //
 // The mounts live in a private mount namespace of this test process, so that they vanish with it
 // even when a test dies half-way.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -20,8 +25,33 @@
 #include <string>
 #include <vector>
 
+#include "engine/stream.h"
+#include "game/globals.h"
+#include "game/stats.h"
+#include "shell_cwd.h"
 #include "support/headless_run.h"
 #include "support/process.h"
+
+// Every fsync of this test program, the game's save included, is recorded here: "file", or
+// "folder F: N money M" for a folder F and each save file N in it, with the money it held then.
+std::vector<std::string> fsync_log;
+
+extern "C" int fsync(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISDIR(info.st_mode)) {
+    fsync_log.push_back("file");
+  } else {
+    const std::filesystem::path folder =
+        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd));
+    for (const char* name : {"stats.dat", "real.dat"}) {
+      const std::optional<std::string> bytes = testing_support::ReadFile(folder / name);
+      if (bytes && bytes->size() == 24)
+        fsync_log.push_back("folder " + folder.string() + ": " + name + " money " +
+                            std::to_string(static_cast<unsigned char>((*bytes)[8])));
+    }
+  }
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 namespace {
 
@@ -204,6 +234,14 @@ std::string ManySavesScript(int cycles) {
   return script.str();
 }
 
+// Temporary files of saves, left by kills in the middle of one; the next save skips their names.
+int TempFiles(const TempDir& dir) {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(dir.path()))
+    count += entry.path().filename().string().starts_with("stats.dat.tmp") ? 1 : 0;
+  return count;
+}
+
 TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
   constexpr int kStartMoney = 1000000;
   constexpr int kCycles =
@@ -216,13 +254,16 @@ TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
   std::uniform_int_distribution<int> kill_after_ms(30, 400);
   int last_bought = 0;
   int killed_with_temp_file = 0;
+  int last_temp_files = 0;
   for (int run = 0; run < kKills; ++run) {
     TempDir logs;
     Game game(dir, logs.File("output.txt"), 8 * kCycles + 10);
     const int status = game.Finish(kill_after_ms(random));
     const std::string output = ReadFile(logs.File("output.txt")).value_or("");
     ASSERT_EQ(status, 128 + SIGKILL) << "the game ended before it was killed:\n" << output;
-    if (fs::exists(dir.File("stats.dat.tmp"))) ++killed_with_temp_file;
+    const int temp_files = TempFiles(dir);
+    if (temp_files > last_temp_files) ++killed_with_temp_file;
+    last_temp_files = temp_files;
 
     const std::optional<std::string> saved = ReadFile(dir.File("stats.dat"));
     ASSERT_TRUE(saved.has_value()) << "run " << run << ": stats.dat is gone";
@@ -238,6 +279,137 @@ TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
   EXPECT_GT(last_bought, 0) << "no save happened before the kills";
   std::printf("%d kills, %d saves in all, %d kills left a temporary file (killed mid-save)\n",
               kKills, last_bought, killed_with_temp_file);
+}
+
+// The save called directly in a fresh working directory, with the values of kNewSave.
+class SaveInPlace : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGlobals();
+    highscore = 40;
+    item = 5;
+    money = 2;
+    stock = {2, 2, 3};
+  }
+  void TearDown() override { ResetGlobals(); }
+  // Saves; answers what the save said on stderr.
+  static std::string Save() {
+    fsync_log.clear();
+    testing::internal::CaptureStderr();
+    SaveStats();
+    return testing::internal::GetCapturedStderr();
+  }
+  InTempDir dir_;
+};
+
+// Whatever sits at the first temporary name is skipped: no write goes through a planted link into
+// another file, none lands in data shared with another name, none waits on a FIFO. The alarm ends
+// the test if a save ever blocks.
+TEST_F(SaveInPlace, PlantedTemporaryNameIsNeitherFollowedNorReused) {
+  const struct {
+    const char* planted;
+    int (*plant)();
+    fs::file_type stays;
+  } cases[] = {
+      {"symbolic link to another file", [] { return ::symlink("other", "stats.dat.tmp"); },
+       fs::file_type::symlink},
+      {"hard link to another file", [] { return ::link("other", "stats.dat.tmp"); },
+       fs::file_type::regular},
+      {"dangling symbolic link", [] { return ::symlink("absent", "stats.dat.tmp"); },
+       fs::file_type::symlink},
+      {"FIFO", [] { return ::mkfifo("stats.dat.tmp", 0600); }, fs::file_type::fifo},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.planted);
+    for (const char* name : {"stats.dat", "stats.dat.tmp", "stats.dat.tmp1", "other"})
+      fs::remove(name);
+    WriteFile("stats.dat", kOldSave);
+    WriteFile("other", "not a save");
+    ASSERT_EQ(c.plant(), 0);
+    ::alarm(20);
+    EXPECT_EQ(Save(), "");
+    ::alarm(0);
+    EXPECT_EQ(ReadFile("stats.dat"), kNewSave);
+    EXPECT_EQ(fs::symlink_status("stats.dat").type(), fs::file_type::regular);
+    EXPECT_EQ(ReadFile("other"), "not a save");
+    EXPECT_EQ(fs::symlink_status("stats.dat.tmp").type(), c.stays);
+    EXPECT_FALSE(fs::exists(fs::symlink_status("absent")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status("stats.dat.tmp1"))) << "the temporary file stayed";
+  }
+}
+
+// A stats.dat that links elsewhere (a synced folder) stays that link: the save replaces the file
+// at its end, beside it, and syncs that file's folder after the rename. A dangling link is no
+// progress yet, and the first save creates the file it names.
+TEST_F(SaveInPlace, LinkedSaveReplacesTheFileAtTheEndOfTheLinks) {
+  const std::string here = fs::current_path().string();
+  const struct {
+    const char* layout;
+    void (*arrange)();
+    const char* saved;   // the file that holds the save afterwards
+    const char* synced;  // its folder, relative to the working directory
+  } cases[] = {
+      {"plain file", [] { WriteFile("stats.dat", kOldSave); }, "stats.dat", ""},
+      {"relative link",
+       [] {
+         WriteFile("sub/real.dat", kOldSave);
+         fs::create_symlink("sub/real.dat", "stats.dat");
+       },
+       "sub/real.dat", "/sub"},
+      {"absolute link through a second link",
+       [] {
+         WriteFile("sub/real.dat", kOldSave);
+         fs::create_symlink(fs::absolute("sub/real.dat"), "sub/link");
+         fs::create_symlink("sub/link", "stats.dat");
+       },
+       "sub/real.dat", "/sub"},
+      {"dangling link", [] { fs::create_symlink("sub/real.dat", "stats.dat"); }, "sub/real.dat",
+       "/sub"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layout);
+    fs::remove("stats.dat");
+    fs::remove_all("sub");
+    fs::create_directory("sub");
+    c.arrange();
+    const fs::file_type kind = fs::symlink_status("stats.dat").type();
+    EXPECT_EQ(Save(), "");
+    EXPECT_EQ(ReadFile(c.saved), kNewSave);
+    EXPECT_EQ(fs::symlink_status("stats.dat").type(), kind);
+    const std::string name = fs::path(c.saved).filename().string();
+    EXPECT_EQ(fsync_log, (std::vector<std::string>{
+                             "file", "folder " + here + c.synced + ": " + name + " money 2"}));
+    for (const char* folder : {".", "sub"}) {
+      for (const auto& entry : fs::directory_iterator(folder))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+    }
+  }
+}
+
+TEST_F(SaveInPlace, DanglingLinkLoadsAsNoProgress) {
+  fs::create_symlink("sub/real.dat", "stats.dat");
+  money = 0;
+  LoadStats();
+  EXPECT_EQ(money, 0);
+  EXPECT_FALSE(fs::exists("sub"));
+}
+
+// A link that loops is a file that cannot be read: start-up stops, and a save changes nothing.
+TEST_F(SaveInPlace, LoopingLinkIsRefusedLikeAnUnreadableFile) {
+  fs::create_symlink("loop", "stats.dat");
+  fs::create_symlink("stats.dat", "loop");
+  try {
+    LoadStats();
+    FAIL() << "a looping link was taken for no progress";
+  } catch (const TRuntimeError& error) {
+    EXPECT_STREQ(error.what(), "stats.dat: exists but cannot be read");
+  }
+  const std::string said = Save();
+  EXPECT_EQ(Lines(said).size(), 1u) << said;
+  EXPECT_NE(said.find("stats.dat"), std::string::npos) << said;
+  EXPECT_EQ(fs::read_symlink("stats.dat"), "loop");
+  EXPECT_EQ(fs::read_symlink("loop"), "stats.dat");
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
 }
 
 }  // namespace

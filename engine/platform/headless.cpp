@@ -73,16 +73,16 @@ void QueueScriptFrame(int frame) {
     s.queue.push_back(s.script.events[s.next_script_event++].second);
 }
 
-// Moves the clock to `target` and queues, for every timer with ticks falling due on the way, one
-// event that counts them, the timer due first first: a jump of a day costs what one of a tick does.
+// Moves the clock to `target` and queues one event per timer that falls due on the way, counting
+// its ticks, in the order the timers fall due: a jump of a day costs what one of a tick does.
 void AdvanceTo(int64_t target) {
   State& s = S();
-  std::vector<std::pair<int64_t, Timer*>> due;  // first due time, timer
+  std::vector<Timer*> due;
   for (Timer& timer : s.timers)
-    if (timer.Due() <= target) due.push_back({timer.Due(), &timer});
+    if (timer.Due() <= target) due.push_back(&timer);
   std::stable_sort(due.begin(), due.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (auto [first, timer] : due) {
+                   [](const Timer* a, const Timer* b) { return a->Due() < b->Due(); });
+  for (Timer* timer : due) {
     const int64_t last = (target - timer->start) / timer->period;  // the last tick due
     for (int64_t ticks = last - timer->next + 1; ticks > 0; ticks -= INT_MAX) {
       const int count = static_cast<int>(std::min<int64_t>(ticks, INT_MAX));
