@@ -51,6 +51,7 @@ appstreamcli validate --no-net "$work/unpacked/usr/share/metainfo/"*.metainfo.xm
 # --- The launcher's link, with a stand-in game that says where it runs ------------------------
 fake="$work/fake"
 cmake --install "$build" --prefix "$fake" >/dev/null
+# shellcheck disable=SC2016  # expanded by the stand-in when it runs
 printf '#!/bin/sh\necho "$(pwd -P) $(readlink gfx || echo folder)"\n' >"$fake/libexec/stomp/stomp"
 fake_data=$(realpath "$fake/share/games/stomp/gfx")
 mkdir -p "$work/other/gfx"
@@ -59,6 +60,7 @@ touch "$work/other/gfx/font.dat"
 # $3: what the game must find at gfx: a link to the install's data, or the folder left there.
 launcher_case() {
   local folder="$work/cases/$((++cases))" out status=0
+  # shellcheck disable=SC2034  # used by the command in $1
   local link="$folder/stomp/gfx"
   mkdir -p "$folder/stomp"
   eval "$1"
@@ -68,13 +70,16 @@ launcher_case() {
     fail "with '$1' before, the game found '$out'"
 }
 cases=0
-launcher_case ':' 0 "$fake_data"
-launcher_case 'ln -s "$link" "$link"' 0 "$fake_data"
-launcher_case 'ln -s /nonexistent "$link"' 0 "$fake_data"
-launcher_case 'ln -s "$work/other/gfx" "$link"' 0 "$fake_data"
-launcher_case 'mkdir "$link"' 0 "$fake_data"
-launcher_case 'mkdir "$link"; touch "$link/mine"' 0 folder
-launcher_case 'touch "$link"' 1 ''
+# shellcheck disable=SC2016  # each command expands $link when it runs
+{
+  launcher_case ':' 0 "$fake_data"
+  launcher_case 'ln -s "$link" "$link"' 0 "$fake_data"
+  launcher_case 'ln -s /nonexistent "$link"' 0 "$fake_data"
+  launcher_case 'ln -s "$work/other/gfx" "$link"' 0 "$fake_data"
+  launcher_case 'mkdir "$link"' 0 "$fake_data"
+  launcher_case 'mkdir "$link"; touch "$link/mine"' 0 folder
+  launcher_case 'touch "$link"' 1 ''
+}
 [ -f "$work/other/gfx/font.dat" ] || fail "a start changed the folder an old link led to"
 [ -f "$work/cases/6/stomp/gfx/mine" ] || fail "a start changed the player's own gfx folder"
 [ -f "$work/cases/7/stomp/gfx" ] || fail "a start removed a file of the player's"
@@ -129,6 +134,13 @@ play() {
   [ "$(readlink -f "$player/gfx")" = "$(readlink -f "$data")" ] ||
     fail "$player/gfx leads to $(readlink -f "$player/gfx"), not $data"
   xdotool windowfocus --sync "$window"
+  # Keys count once the menu is drawn (before that the window is black).
+  local waited=0
+  until [ "$(import -window "$window" png:- 2>/dev/null | identify -format '%[fx:mean>0.01]' -)" \
+    = 1 ]; do
+    [ $((waited += 1)) -le 300 ] || fail "the menu did not show within 60 s"
+    sleep 0.2
+  done
   # Start, pause, choose "end game" and take it (the game is saved), then quit from the menu.
   local key
   for key in space Escape Down space Escape; do
