@@ -239,11 +239,12 @@ void FitTextureSize(int& tw, int& th) {
 }
 
 // The image at the top-left of a tw x th pixmap, with its last column and row repeated once so
-// that filtering at the image's edge samples the image, not the unused texels.
+// that filtering at the image's edge samples the image, not the unused texels. nullptr when the
+// image is uploaded as it is: RGBA8888 of the texture's size.
 TPixmapPtr PadToTexture(const TPixmap& image, int tw, int th) {
   const int w = image.width, h = image.height;
   if (w == tw && h == th) {
-    return image.format == PF_RGBA8888 ? image.Copy() : image.Convert(PF_RGBA8888);
+    return image.format == PF_RGBA8888 ? nullptr : image.Convert(PF_RGBA8888);
   }
   TPixmapPtr padded = TPixmap::Create(tw, th, PF_RGBA8888);
   padded->Paste(image, 0, 0);
@@ -285,7 +286,9 @@ std::shared_ptr<TImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmap& pixm
   const int w = std::min(pixmap.width, tw), h = std::min(pixmap.height, th);
   TPixmapPtr resampled;
   if (w < pixmap.width || h < pixmap.height) resampled = ResamplePixmap(pixmap, w, h);
-  TPixmapPtr texels = PadToTexture(resampled ? *resampled : pixmap, tw, th);
+  const TPixmap& image = resampled ? *resampled : pixmap;
+  TPixmapPtr padded = PadToTexture(image, tw, th);
+  const TPixmap& texels = padded ? *padded : image;
 
   auto frame = std::make_shared<TGLImageFrame>();
   glGenTextures(1, &frame->name);
@@ -306,11 +309,13 @@ std::shared_ptr<TImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmap& pixm
     lw = std::max(1, lw / 2);
     lh = std::max(1, lh / 2);
   }
-  Upload(0, *texels);
-  for (int level = 1; mipmapped && (texels->width > 1 || texels->height > 1); ++level) {
-    texels =
-        ResamplePixmap(*texels, std::max(1, texels->width / 2), std::max(1, texels->height / 2));
-    Upload(level, *texels);
+  Upload(0, texels);
+  TPixmapPtr reduced;
+  for (int level = 1; mipmapped; ++level) {
+    const TPixmap& above = reduced ? *reduced : texels;
+    if (above.width == 1 && above.height == 1) break;
+    reduced = ResamplePixmap(above, std::max(1, above.width / 2), std::max(1, above.height / 2));
+    Upload(level, *reduced);
   }
 
   // Scaled so that the image's own size maps onto the texels it fills, also when resampled.
@@ -346,14 +351,10 @@ TPixmapPtr TGLDraw2DDriver::GrabPixmap(int x, int y, int width, int height) {
   SetBlend(kBlendSolid);
   const int dx = ToDrawableX(x), dy = ToDrawableY(window_height - height - y);
   const int dw = ToDrawableX(width), dh = ToDrawableY(height);
-  TPixmapPtr read = TPixmap::Create(dw, dh, PF_RGBA8888);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(dx, dy, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, read->pixels);
   TPixmapPtr pixmap = TPixmap::Create(dw, dh, PF_RGBA8888);
-  for (int row = 0; row < dh; ++row) {
-    std::memcpy(pixmap->PixelPtr(0, row), read->PixelPtr(0, dh - 1 - row),
-                static_cast<size_t>(dw) * 4);
-  }
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(dx, dy, dw, dh, GL_RGBA, GL_UNSIGNED_BYTE, pixmap->pixels);
+  pixmap->FlipRows();
   if (old_blend) SetBlend(old_blend);
   if (dw != width || dh != height) pixmap = ResamplePixmap(*pixmap, width, height);
   return pixmap;

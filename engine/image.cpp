@@ -62,7 +62,9 @@ TImagePtr TImage::LoadAnim(const std::string& path, int cell_width, int cell_hei
   TImagePtr image = Create(cell_width, cell_height, count, flags, mr, mg, mb);
   for (int cell = first; cell < first + count; ++cell) {
     const int x = cell % across * cell_width, y = cell / across * cell_height;
-    image->SetPixmap(cell - first, sheet->Window(x, y, cell_width, cell_height)->Copy());
+    // A view: the cells share the sheet's memory, and masking (when the sheet has no alpha)
+    // makes each cell its own pixmap.
+    image->SetPixmap(cell - first, sheet->Window(x, y, cell_width, cell_height));
   }
   return image;
 }
@@ -127,8 +129,9 @@ void GrabImage(TImage& image, int x, int y, int frame) {
   if (!driver) return;
   TPixmapPtr pixmap = driver->GrabPixmap(x, y, image.width, image.height);
   if (image.flags & MASKEDIMAGE) {
+    // The grab is a new RGBA pixmap of its own: masked where it lies.
     const ImageSettings& s = Settings();
-    pixmap = MaskPixmap(*pixmap, s.mask_r, s.mask_g, s.mask_b);
+    MaskRgbaPixmap(*pixmap, s.mask_r, s.mask_g, s.mask_b);
   }
   image.SetPixmap(frame, pixmap);
 }

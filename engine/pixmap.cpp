@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -81,10 +83,14 @@ TPixmapPtr TPixmap::Create(int width, int height, int format, int align) {
   pixmap->format = format;
   pixmap->pitch = align > 1 ? (row + align - 1) / align * align : row;
   pixmap->capacity = pixmap->pitch * height;
-  pixmap->_storage.resize(static_cast<size_t>(pixmap->capacity));
-  pixmap->pixels = pixmap->_storage.data();
+  // calloc, unlike a zero fill, leaves fresh pages from the system untouched until used.
+  pixmap->_storage.reset(static_cast<uint8_t*>(std::calloc(std::max(1, pixmap->capacity), 1)));
+  if (!pixmap->_storage) throw std::bad_alloc();
+  pixmap->pixels = pixmap->_storage.get();
   return pixmap;
 }
+
+void TPixmap::FreeBytes::operator()(uint8_t* bytes) const { std::free(bytes); }
 
 TPixmapPtr TPixmap::Window(int x, int y, int w, int h) {
   if (x < 0 || y < 0 || w < 0 || h < 0 || x + w > width || y + h > height) return nullptr;
@@ -110,11 +116,29 @@ void TPixmap::Paste(const TPixmap& source, int x, int y) {
   // Clip to this pixmap so a paste near the edge never writes outside it.
   const int x0 = std::max(0, -x), y0 = std::max(0, -y);
   const int x1 = std::min(source.width, width - x), y1 = std::min(source.height, height - y);
+  if (x0 >= x1) return;
+  if (source.format == format) {
+    const size_t row = static_cast<size_t>(x1 - x0) * BytesPerPixel(format);
+    for (int sy = y0; sy < y1; ++sy) {
+      std::memcpy(PixelPtr(x + x0, y + sy), source.PixelPtr(x0, sy), row);
+    }
+    return;
+  }
   for (int sy = y0; sy < y1; ++sy) {
     for (int sx = x0; sx < x1; ++sx) {
       WritePixel(format, PixelPtr(x + sx, y + sy),
                  ReadPixel(source.format, source.PixelPtr(sx, sy)));
     }
+  }
+}
+
+void TPixmap::FlipRows() {
+  const size_t row = static_cast<size_t>(width) * BytesPerPixel(format);
+  std::vector<uint8_t> spare(row);
+  for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+    std::memcpy(spare.data(), PixelPtr(0, top), row);
+    std::memcpy(PixelPtr(0, top), PixelPtr(0, bottom), row);
+    std::memcpy(PixelPtr(0, bottom), spare.data(), row);
   }
 }
 
@@ -125,33 +149,62 @@ TPixmapPtr TPixmap::Convert(int to_format) const {
 }
 
 TPixmapPtr MaskPixmap(const TPixmap& pixmap, int mr, int mg, int mb) {
-  TPixmapPtr holder;
-  const TPixmap& src = AsRgba(pixmap, holder);
-  TPixmapPtr result = TPixmap::Create(pixmap.width, pixmap.height, PF_RGBA8888);
-  auto is_mask = [&](const uint8_t* p) { return p[0] == mr && p[1] == mg && p[2] == mb; };
-  for (int y = 0; y < src.height; ++y) {
-    for (int x = 0; x < src.width; ++x) {
-      const uint8_t* in = src.PixelPtr(x, y);
-      uint8_t* out = result->PixelPtr(x, y);
-      if (!is_mask(in)) {
-        out[0] = in[0], out[1] = in[1], out[2] = in[2], out[3] = 255;
-        continue;
-      }
-      // A transparent pixel takes its neighbours' colour so filtering leaves no dark fringe.
-      int sum[3] = {0, 0, 0}, count = 0;
-      for (int ny = std::max(0, y - 1); ny <= std::min(src.height - 1, y + 1); ++ny) {
-        for (int nx = std::max(0, x - 1); nx <= std::min(src.width - 1, x + 1); ++nx) {
-          const uint8_t* n = src.PixelPtr(nx, ny);
-          if (is_mask(n)) continue;
-          sum[0] += n[0], sum[1] += n[1], sum[2] += n[2];
-          ++count;
-        }
-      }
-      for (int c = 0; c < 3; ++c) out[c] = static_cast<uint8_t>(count ? sum[c] / count : 0);
-      out[3] = 0;
+  TPixmapPtr result = pixmap.format == PF_RGBA8888 ? pixmap.Copy() : pixmap.Convert(PF_RGBA8888);
+  MaskRgbaPixmap(*result, mr, mg, mb);
+  return result;
+}
+
+void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
+  const int width = pixmap.width, height = pixmap.height;
+  // First the alpha alone: it then tells mask pixels from the others while the second pass changes
+  // the mask pixels' colours, whose neighbours must see only unchanged colours. Bytes that already
+  // hold their value are not written, so a blank pixmap's untouched pages stay untouched.
+  std::vector<uint8_t> has_mask(static_cast<size_t>(height)), has_opaque(has_mask.size());
+  for (int y = 0; y < height; ++y) {
+    uint8_t* p = pixmap.PixelPtr(0, y);
+    for (int x = 0; x < width; ++x, p += 4) {
+      const bool mask = p[0] == mr && p[1] == mg && p[2] == mb;
+      const uint8_t alpha = mask ? 0 : 255;
+      if (p[3] != alpha) p[3] = alpha;
+      has_mask[y] |= mask;
+      has_opaque[y] |= !mask;
     }
   }
-  return result;
+  // A transparent pixel takes the mean colour of its opaque neighbours so filtering leaves no dark
+  // fringe. Per row: the red, green, blue sums and counts of the opaque pixels in each column of
+  // the rows above, at and below it, then three columns of those for each mask pixel.
+  std::vector<int> columns(static_cast<size_t>(width) * 4);
+  for (int y = 0; y < height; ++y) {
+    if (!has_mask[y]) continue;
+    const int top = std::max(0, y - 1), bottom = std::min(height - 1, y + 1);
+    bool any_opaque = false;
+    for (int ny = top; ny <= bottom; ++ny) any_opaque |= has_opaque[ny] != 0;
+    if (any_opaque) std::fill(columns.begin(), columns.end(), 0);
+    for (int ny = top; ny <= bottom && any_opaque; ++ny) {
+      if (!has_opaque[ny]) continue;
+      const uint8_t* n = pixmap.PixelPtr(0, ny);
+      for (int x = 0; x < width; ++x, n += 4) {
+        if (n[3] == 0) continue;
+        int* column = &columns[4 * static_cast<size_t>(x)];
+        column[0] += n[0], column[1] += n[1], column[2] += n[2], column[3] += 1;
+      }
+    }
+    uint8_t* out = pixmap.PixelPtr(0, y);
+    for (int x = 0; x < width; ++x, out += 4) {
+      if (out[3] != 0) continue;
+      uint8_t mean[3] = {0, 0, 0};
+      if (any_opaque) {
+        int sum[4] = {0, 0, 0, 0};
+        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+          for (int c = 0; c < 4; ++c) sum[c] += columns[4 * static_cast<size_t>(nx) + c];
+        }
+        for (int c = 0; c < 3; ++c) mean[c] = static_cast<uint8_t>(sum[3] ? sum[c] / sum[3] : 0);
+      }
+      for (int c = 0; c < 3; ++c) {
+        if (out[c] != mean[c]) out[c] = mean[c];
+      }
+    }
+  }
 }
 
 TPixmapPtr ResamplePixmap(const TPixmap& pixmap, int width, int height) {

@@ -24,6 +24,7 @@ using TPixmapPtr = std::shared_ptr<TPixmap>;
 class TPixmap : public std::enable_shared_from_this<TPixmap> {
  public:
   // Rows are `align`-byte aligned (pitch = width x bytes per pixel rounded up); content all zero.
+  // Large pixmaps take fresh pages from the system, so bytes never written are never touched.
   static TPixmapPtr Create(int width, int height, int format, int align = 4);
 
   uint8_t* PixelPtr(int x, int y) const { return pixels + y * pitch + x * BytesPerPixel(format); }
@@ -31,6 +32,7 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
   TPixmapPtr Window(int x, int y, int width, int height);
   TPixmapPtr Copy() const;
   void Paste(const TPixmap& source, int x, int y);  // converts the pixel format
+  void FlipRows();                                  // top row last, in place
   TPixmapPtr Convert(int format) const;
 
   uint8_t* pixels = nullptr;
@@ -42,7 +44,10 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
   TPixmapPtr _source;
 
  private:
-  std::vector<uint8_t> _storage;
+  struct FreeBytes {
+    void operator()(uint8_t* bytes) const;
+  };
+  std::unique_ptr<uint8_t, FreeBytes> _storage;
 };
 
 // Decodes a PNG file into an I8, RGB888 or RGBA8888 pixmap; nullptr for a missing, short, corrupt
@@ -55,6 +60,8 @@ bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path);
 // Masks a pixmap with a colour: that colour becomes transparent and takes the mean colour of its
 // non-mask 3x3 neighbours; every other pixel becomes opaque. Result is RGBA8888.
 TPixmapPtr MaskPixmap(const TPixmap& pixmap, int mr, int mg, int mb);
+// The same on an RGBA8888 pixmap, in place: its own alpha is replaced.
+void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb);
 
 // Bilinear resample with sample centres aligned, clamped to the edge. RGBA8888 in and out.
 TPixmapPtr ResamplePixmap(const TPixmap& pixmap, int width, int height);

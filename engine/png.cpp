@@ -7,7 +7,6 @@
 
 #include <csetjmp>
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "engine/pixmap.h"
@@ -48,11 +47,22 @@ void WriteToStream(png_structp png, png_bytep data, size_t length) {
 
 void FlushStream(png_structp) {}
 
-// Decodes the image after the signature into rows owned by libpng; false on any error.
-bool DecodeRows(png_structp png, png_infop info) {
+// Asks libpng for 8-bit samples (palette and low bit depths expanded, a transparency chunk made
+// a full alpha channel) and gray with alpha as RGBA, so that the decoded rows have the pixmap's
+// layout and go straight into it; false on any error.
+bool ReadHeader(png_structp png, png_infop info) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_sig_bytes(png, kSignatureBytes);
-  png_read_png(png, info, PNG_TRANSFORM_STRIP_16 | PNG_TRANSFORM_EXPAND, nullptr);
+  png_read_info(png, info);
+  png_set_strip_16(png);
+  png_set_expand(png);
+  const int type = png_get_color_type(png, info);
+  if (type == PNG_COLOR_TYPE_GRAY_ALPHA ||
+      (type == PNG_COLOR_TYPE_GRAY && png_get_valid(png, info, PNG_INFO_tRNS))) {
+    png_set_gray_to_rgb(png);
+  }
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
   return true;
 }
 
@@ -62,31 +72,28 @@ int DecodedFormat(png_structp png, png_infop info) {
   switch (png_get_color_type(png, info)) {
     case PNG_COLOR_TYPE_GRAY: return PF_I8;
     case PNG_COLOR_TYPE_RGB: return PF_RGB888;
-    case PNG_COLOR_TYPE_RGB_ALPHA:
-    case PNG_COLOR_TYPE_GRAY_ALPHA: return PF_RGBA8888;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return PF_RGBA8888;
     default: return 0;
   }
 }
 
-TPixmapPtr CopyRows(png_structp png, png_infop info, int format) {
-  const int width = static_cast<int>(png_get_image_width(png, info));
-  const int height = static_cast<int>(png_get_image_height(png, info));
-  const bool gray_alpha = png_get_color_type(png, info) == PNG_COLOR_TYPE_GRAY_ALPHA;
-  png_bytepp rows = png_get_rows(png, info);
-  TPixmapPtr pixmap = TPixmap::Create(width, height, format);
-  for (int y = 0; y < height; ++y) {
-    uint8_t* out = pixmap->PixelPtr(0, y);
-    if (!gray_alpha) {
-      std::memcpy(out, rows[y], static_cast<size_t>(width) * BytesPerPixel(format));
-      continue;
-    }
-    for (int x = 0; x < width; ++x) {
-      const png_byte gray = rows[y][2 * x], alpha = rows[y][2 * x + 1];
-      out[4 * x] = out[4 * x + 1] = out[4 * x + 2] = gray;
-      out[4 * x + 3] = alpha;
-    }
-  }
-  return pixmap;
+bool ReadRows(png_structp png, png_infop info, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_read_image(png, rows);
+  png_read_end(png, info);
+  return true;
+}
+
+// Decodes into a new pixmap; nullptr when the header or the data is bad or the layout unknown.
+TPixmapPtr DecodePixmap(png_structp png, png_infop info) {
+  if (!ReadHeader(png, info)) return nullptr;
+  const int format = DecodedFormat(png, info);
+  if (!format) return nullptr;
+  TPixmapPtr pixmap = TPixmap::Create(static_cast<int>(png_get_image_width(png, info)),
+                                      static_cast<int>(png_get_image_height(png, info)), format);
+  std::vector<png_bytep> rows(static_cast<size_t>(pixmap->height));
+  for (int y = 0; y < pixmap->height; ++y) rows[y] = pixmap->PixelPtr(0, y);
+  return ReadRows(png, info, rows.data()) ? pixmap : nullptr;
 }
 
 TPixmapPtr DecodeStream(TCStream& stream) {
@@ -103,9 +110,7 @@ TPixmapPtr DecodeStream(TCStream& stream) {
   TPixmapPtr pixmap;
   if (info) {
     png_set_read_fn(png, &stream, ReadFromStream);
-    if (DecodeRows(png, info)) {
-      if (const int format = DecodedFormat(png, info)) pixmap = CopyRows(png, info, format);
-    }
+    pixmap = DecodePixmap(png, info);
   }
   png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
   return pixmap;

@@ -100,6 +100,55 @@ TEST(Masking, OtherColoursBecomeOpaqueWhateverTheirAlpha) {
   EXPECT_EQ(At(*m, 1, 0), (Rgba{10, 20, 30, 0}));
 }
 
+// The rule pixel by pixel, as plainly as it can be written: the oracle for the fast masking.
+Rgba MaskedPixel(const TPixmap& p, int x, int y, Rgba mask) {
+  const auto is_mask = [&](Rgba c) { return c.r == mask.r && c.g == mask.g && c.b == mask.b; };
+  Rgba c = At(p, x, y);
+  if (!is_mask(c)) return {c.r, c.g, c.b, 255};
+  int sum[3] = {0, 0, 0}, count = 0;
+  for (int ny = y - 1; ny <= y + 1; ++ny) {
+    for (int nx = x - 1; nx <= x + 1; ++nx) {
+      if (nx < 0 || ny < 0 || nx >= p.width || ny >= p.height) continue;
+      const Rgba n = At(p, nx, ny);
+      if (is_mask(n)) continue;
+      sum[0] += n.r, sum[1] += n.g, sum[2] += n.b;
+      ++count;
+    }
+  }
+  return count ? Rgba{sum[0] / count, sum[1] / count, sum[2] / count, 0} : Rgba{0, 0, 0, 0};
+}
+
+TEST(Masking, EveryShapeFollowsTheRuleAndAViewIsMaskedWithinItself) {
+  const Rgba mask{40, 0, 40, 255};
+  uint32_t seed = 12345;
+  const auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
+  // Thin, square and wide shapes; mostly mask colour, a few rows and columns without any.
+  for (const auto& [width, height] : {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 2}, {13, 11}, {40, 6}}) {
+    TPixmapPtr p = TPixmap::Create(width + 4, height + 4, PF_RGBA8888);
+    for (int y = 0; y < p->height; ++y) {
+      for (int x = 0; x < p->width; ++x) {
+        const bool masked = next() % 4 != 0 && y != 3;
+        uint8_t* q = p->PixelPtr(x, y);
+        q[0] = masked ? 40 : next() % 256, q[1] = masked ? 0 : 1 + next() % 255;
+        q[2] = masked ? 40 : next() % 256, q[3] = next() % 256;
+      }
+    }
+    TPixmapPtr view = p->Window(2, 2, width, height);
+    TPixmapPtr whole_before = p->Copy(), view_before = view->Copy();
+    TPixmapPtr masked = MaskPixmap(*view_before, mask.r, mask.g, mask.b);
+    MaskRgbaPixmap(*view, mask.r, mask.g, mask.b);
+    for (int y = 0; y < p->height; ++y) {
+      for (int x = 0; x < p->width; ++x) {
+        const bool inside = x >= 2 && y >= 2 && x < width + 2 && y < height + 2;
+        const Rgba expected =
+            inside ? MaskedPixel(*view_before, x - 2, y - 2, mask) : At(*whole_before, x, y);
+        ASSERT_EQ(At(*p, x, y), expected) << width << "x" << height << " at " << x << "," << y;
+        if (inside) { ASSERT_EQ(At(*masked, x - 2, y - 2), expected) << "copying masking"; }
+      }
+    }
+  }
+}
+
 TEST(Resample, SampleCentresAlignAndClampToTheEdge) {
   TPixmapPtr p = RgbaPixmap(4, 1, {{0, 0, 0, 0}, {100, 0, 0, 0}, {200, 0, 0, 0}, {240, 0, 0, 0}});
   TPixmapPtr half = ResamplePixmap(*p, 2, 1);
