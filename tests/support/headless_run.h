@@ -15,22 +15,9 @@
 #include <vector>
 
 #include "support/json.h"
+#include "support/process.h"
 
 namespace testing_support {
-
-// A directory under $TMPDIR (or /tmp) removed with everything in it when the last owner lets go.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 struct RunOptions {
   std::vector<std::string> args;     // passed after the ones below

@@ -2,11 +2,16 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
 #include <thread>
 
 namespace testing_support {
@@ -20,6 +25,20 @@ int ShellStatus(int status) {
 }
 
 }  // namespace
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/stomp-test-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (!mkdtemp(buffer.data())) throw std::runtime_error("cannot make a directory from " + pattern);
+  path_ = buffer.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
 
 std::string Capture(const std::string& command) {
   std::string out;
@@ -83,6 +102,40 @@ void StopProcess(pid_t& pid) {
     waitpid(pid, nullptr, 0);
   }
   pid = 0;
+}
+
+ChildCost WaitCost(pid_t pid) {
+  ChildCost cost;
+  int status = 0;
+  struct rusage usage {};
+  // wait4 gives this child's own figures, not the maximum over every child so far.
+  if (wait4(pid, &status, 0, &usage) != pid) return cost;
+  const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  cost.status = ShellStatus(status);
+  cost.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  cost.peak_rss_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+  cost.minor_faults = usage.ru_minflt;
+  return cost;
+}
+
+double CpuSecondsSoFar(pid_t pid) {
+  // The process's CPU clock: every thread, ended ones included, to the nanosecond.
+  clockid_t clock;
+  timespec now{};
+  if (clock_getcpuclockid(pid, &clock) != 0 || clock_gettime(clock, &now) != 0) return -1;
+  return now.tv_sec + now.tv_nsec / 1e9;
+}
+
+double PeakRssMibSoFar(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string key;
+  while (in >> key) {
+    if (key != "VmHWM:") continue;
+    double kib = 0;
+    in >> kib;
+    return kib / 1024.0;
+  }
+  return -1;
 }
 
 }  // namespace testing_support

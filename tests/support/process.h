@@ -1,4 +1,5 @@
-// Child processes for the tests that run the game's executables.
+// Child processes and the scratch directories they run in, for the tests and the benchmarks that
+// run the game's executables.
 #pragma once
 
 #include <sys/types.h>
@@ -10,6 +11,20 @@
 #include <vector>
 
 namespace testing_support {
+
+// A directory under $TMPDIR (or /tmp) removed with everything in it when the last owner lets go.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
 
 // Runs a shell command; answers its standard output.
 std::string Capture(const std::string& command);
@@ -30,5 +45,23 @@ int FinishProcess(pid_t pid, std::chrono::milliseconds limit, bool* killed = nul
 
 // Ends the child (SIGTERM, then SIGKILL after 3 s) and sets `pid` to 0; nothing for pid <= 0.
 void StopProcess(pid_t& pid);
+
+// What a finished child cost, from the kernel's own accounting of that child alone.
+struct ChildCost {
+  int status = -1;          // as FinishProcess answers it; -1 when waiting failed
+  double cpu_seconds = 0;   // user + system time of all its threads
+  double peak_rss_mib = 0;  // its peak resident set
+  long minor_faults = 0;    // pages it touched for the first time (and other minor faults)
+};
+
+// Waits (without limit) for the child and answers its cost.
+ChildCost WaitCost(pid_t pid);
+
+// CPU time the running process `pid` has used so far, all its threads together, in seconds;
+// negative when the process is gone.
+double CpuSecondsSoFar(pid_t pid);
+
+// The running process's peak resident set so far in MiB; negative when it is gone.
+double PeakRssMibSoFar(pid_t pid);
 
 }  // namespace testing_support

@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <vector>
+
 namespace testing_support {
 
 using namespace std::chrono_literals;
 
-Xvfb::Xvfb() {
+Xvfb::Xvfb(bool black_root) {
   // -displayfd picks a free display number and writes it to the pipe once the server is ready, so
   // parallel tests never race for a number.
   int fds[2];
@@ -21,8 +23,11 @@ Xvfb::Xvfb() {
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     dup2(null, 2);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-           "tcp", static_cast<char*>(nullptr));
+    std::vector<const char*> argv = {"Xvfb", "-displayfd",   fd.c_str(),  "-screen",
+                                     "0",    "1280x1024x24", "-nolisten", "tcp"};
+    if (black_root) argv.push_back("-br");
+    argv.push_back(nullptr);
+    execvp("Xvfb", const_cast<char* const*>(argv.data()));
     _exit(127);
   }
   close(fds[1]);

@@ -10,10 +10,11 @@
 namespace testing_support {
 
 // An Xvfb on a free display number, stopped when this object goes. display() is empty when the
-// server could not start.
+// server could not start. `black_root` starts it with a black root window instead of the default
+// pattern, so that a window shows black wherever nothing has been drawn into it yet.
 class Xvfb {
  public:
-  Xvfb();
+  explicit Xvfb(bool black_root = false);
   ~Xvfb();
   Xvfb(const Xvfb&) = delete;
   Xvfb& operator=(const Xvfb&) = delete;
