@@ -1,5 +1,6 @@
 // Logic cost of one playing frame with the null driver: the typical world, worlds up to a hundred
-// times fuller, and a frame in which a hundred shots are fired.
+// times fuller, each kind of actor grown on its own, and a frame in which a hundred shots are
+// fired.
 #include <benchmark/benchmark.h>
 
 #include "bench/world.h"
@@ -19,6 +20,36 @@ BENCHMARK(BM_LogicFrame)
     ->Arg(20)
     ->Arg(50)
     ->Arg(100)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+
+// Growth per kind of actor: one kind grows from its count in the typical world while the other
+// two keep theirs, so each fit's slope is the cost of one more actor of that kind.
+void BM_GrowOneKind(benchmark::State& state, int WorldSize::*kind) {
+  WorldSize size = ScaledWorld(1);
+  size.*kind = static_cast<int>(state.range(0));
+  RunWorldFrames(state, size);
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK_CAPTURE(BM_GrowOneKind, creatures, &WorldSize::creatures)
+    ->Arg(25)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(2500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_GrowOneKind, drops, &WorldSize::drops)
+    ->Arg(5)
+    ->Arg(50)
+    ->Arg(200)
+    ->Arg(500)
+    ->Unit(benchmark::kMicrosecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK_CAPTURE(BM_GrowOneKind, effects, &WorldSize::effects)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(10000)
     ->Unit(benchmark::kMicrosecond)
     ->Complexity(benchmark::oN);
 
