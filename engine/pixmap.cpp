@@ -159,49 +159,66 @@ void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
   // First the alpha alone: it then tells mask pixels from the others while the second pass changes
   // the mask pixels' colours, whose neighbours must see only unchanged colours. Bytes that already
   // hold their value are not written, so a blank pixmap's untouched pages stay untouched.
-  std::vector<uint8_t> has_mask(static_cast<size_t>(height)), has_opaque(has_mask.size());
+  std::vector<uint8_t> has_mask(static_cast<size_t>(std::max(0, height)));
+  std::vector<uint8_t> has_opaque(has_mask.size());
+  // Red, green and blue compared as one word; a mask colour outside 0..255 matches nothing.
+  const bool in_range = std::min({mr, mg, mb}) >= 0 && std::max({mr, mg, mb}) <= 255;
+  const uint8_t key_bytes[4] = {static_cast<uint8_t>(mr), static_cast<uint8_t>(mg),
+                                static_cast<uint8_t>(mb), 0};
+  const uint8_t colour_bytes[4] = {255, 255, 255, 0};
+  uint32_t key, colour;
+  std::memcpy(&key, key_bytes, 4);
+  std::memcpy(&colour, colour_bytes, 4);
   for (int y = 0; y < height; ++y) {
     uint8_t* p = pixmap.PixelPtr(0, y);
+    bool row_has_mask = false, row_has_opaque = false;
     for (int x = 0; x < width; ++x, p += 4) {
-      const bool mask = p[0] == mr && p[1] == mg && p[2] == mb;
+      uint32_t pixel;
+      std::memcpy(&pixel, p, 4);
+      const bool mask = in_range && (pixel & colour) == key;
       const uint8_t alpha = mask ? 0 : 255;
       if (p[3] != alpha) p[3] = alpha;
-      has_mask[y] |= mask;
-      has_opaque[y] |= !mask;
+      row_has_mask |= mask;
+      row_has_opaque |= !mask;
     }
+    has_mask[y] = row_has_mask;
+    has_opaque[y] = row_has_opaque;
   }
   // A transparent pixel takes the mean colour of its opaque neighbours so filtering leaves no dark
-  // fringe. Per row: the red, green, blue sums and counts of the opaque pixels in each column of
-  // the rows above, at and below it, then three columns of those for each mask pixel.
-  std::vector<int> columns(static_cast<size_t>(width) * 4);
+  // fringe. Most mask pixels have none; a count of opaque pixels per column over the rows above,
+  // at and below the current one (moved down row by row) finds the few that have.
+  std::vector<int> opaque_in_column(static_cast<size_t>(std::max(0, width)));
+  const auto count_row = [&](int row, int sign) {
+    if (row < 0 || row >= height || !has_opaque[row]) return;
+    const uint8_t* p = pixmap.PixelPtr(0, row);
+    for (int x = 0; x < width; ++x, p += 4) opaque_in_column[x] += sign * (p[3] != 0);
+  };
+  const bool black_mask = mr == 0 && mg == 0 && mb == 0;
+  count_row(0, 1);
   for (int y = 0; y < height; ++y) {
+    count_row(y + 1, 1);
+    count_row(y - 2, -1);
     if (!has_mask[y]) continue;
-    const int top = std::max(0, y - 1), bottom = std::min(height - 1, y + 1);
-    bool any_opaque = false;
-    for (int ny = top; ny <= bottom; ++ny) any_opaque |= has_opaque[ny] != 0;
-    if (any_opaque) std::fill(columns.begin(), columns.end(), 0);
-    for (int ny = top; ny <= bottom && any_opaque; ++ny) {
-      if (!has_opaque[ny]) continue;
-      const uint8_t* n = pixmap.PixelPtr(0, ny);
-      for (int x = 0; x < width; ++x, n += 4) {
-        if (n[3] == 0) continue;
-        int* column = &columns[4 * static_cast<size_t>(x)];
-        column[0] += n[0], column[1] += n[1], column[2] += n[2], column[3] += 1;
-      }
-    }
+    const bool opaque_near =
+        has_opaque[y] || (y > 0 && has_opaque[y - 1]) || (y + 1 < height && has_opaque[y + 1]);
+    if (!opaque_near && black_mask) continue;  // every pixel of the row already is (0, 0, 0, 0)
     uint8_t* out = pixmap.PixelPtr(0, y);
     for (int x = 0; x < width; ++x, out += 4) {
       if (out[3] != 0) continue;
-      uint8_t mean[3] = {0, 0, 0};
-      if (any_opaque) {
-        int sum[4] = {0, 0, 0, 0};
-        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
-          for (int c = 0; c < 4; ++c) sum[c] += columns[4 * static_cast<size_t>(nx) + c];
+      const int left = std::max(0, x - 1), right = std::min(width - 1, x + 1);
+      int count = 0;
+      for (int nx = left; opaque_near && nx <= right; ++nx) count += opaque_in_column[nx];
+      int sum[3] = {0, 0, 0};
+      for (int ny = std::max(0, y - 1); count && ny <= std::min(height - 1, y + 1); ++ny) {
+        const uint8_t* n = pixmap.PixelPtr(left, ny);
+        for (int nx = left; nx <= right; ++nx, n += 4) {
+          if (n[3] == 0) continue;
+          sum[0] += n[0], sum[1] += n[1], sum[2] += n[2];
         }
-        for (int c = 0; c < 3; ++c) mean[c] = static_cast<uint8_t>(sum[3] ? sum[c] / sum[3] : 0);
       }
       for (int c = 0; c < 3; ++c) {
-        if (out[c] != mean[c]) out[c] = mean[c];
+        const uint8_t mean = static_cast<uint8_t>(count ? sum[c] / count : 0);
+        if (out[c] != mean) out[c] = mean;
       }
     }
   }
