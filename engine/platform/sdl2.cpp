@@ -1,24 +1,42 @@
-// The desktop backend on SDL2: one window with a GL compatibility context, keyboard events as
-// Windows virtual-key codes, focus changes, the close request, SDL's millisecond clock and a
+// The desktop backend on SDL2: one window with a GL compatibility context, keyboard and gamepad
+// input as Windows virtual-key codes, focus changes, the close request, a millisecond clock and a
 // periodic timer whose ticks are counted on the main thread.
 //
 // Implemented:
 //  - key press, release and auto-repeat (SDL's repeat flag) for the keys of KeyCode() below;
 //    left/right shift, control and alt as 160..165;
+//  - F11 and Alt+Enter switch between the window and desktop fullscreen on the monitor the window
+//    is on; these keys never reach the engine. The game always draws an offscreen picture of the
+//    window's first drawable size (engine/platform/sdl2_picture.h), shown 1:1 in the window and
+//    scaled to fit, centred on black, in fullscreen; so DrawableSize, the viewport, the scissor and
+//    every read-back stay in the game's coordinates. Leaving fullscreen gives back the window at
+//    its place;
+//  - gamepads through SDL's game controller support, attached and removed while running, as the
+//    keys of engine/platform/sdl2_gamepad.h;
 //  - activation: focus gained/lost; close request: SDL_QUIT (close box, Alt+F4 through the window
 //    manager). SIGINT/SIGTERM stay ordinary signals so the process can always be stopped;
 //  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per
-//  window);
-//  - swap interval per SwapWindow call; the drawable size for HiDPI screens;
+//    window), which in fullscreen is the whole screen;
+//  - the window icon from gfx/icon.png (the window keeps the system's icon when it is missing);
+//  - swap interval per SwapWindow call; the drawable size for HiDPI screens, as the display the
+//    window opened on reports it;
 //  - no display is an error, not SDL's silent fallback to an invisible offscreen window.
 // Missing:
+//  - exclusive fullscreen (a changed display mode): fullscreen is always the desktop's own mode;
+//  - following a move to a display of another pixel density: the picture keeps the drawable size
+//    the window opened with and is scaled from it;
+//  - fullscreen where the GL context has no framebuffer objects (GL < 3.0 without
+//    ARB_framebuffer_object) or without GL: the game then draws straight into the window, and F11
+//    and Alt+Enter do nothing;
 //  - character events (515): the game reads none, so SDL text input stays off;
-//  - keys without a natural virtual-key code (media keys and the like) are dropped.
+//  - keys without a natural virtual-key code (media keys and the like) are dropped; gamepad
+//    buttons and axes outside the mapping, and joysticks SDL knows no controller mapping for.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <time.h>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -26,7 +44,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/pixmap.h"
 #include "engine/platform.h"
+#include "engine/platform/sdl2_gamepad.h"
+#include "engine/platform/sdl2_picture.h"
 #include "engine/system.h"
 
 namespace {
@@ -48,7 +69,12 @@ struct State {
   SDL_GLContext context = nullptr;
   int swap_interval = -1;  // as last set; -1 before the first swap
   bool pointer_hidden = false;
-  std::deque<platform::Event> pending;  // translated events WaitEvent took off SDL's queue
+  bool gamepads_ready = false;
+  platform::ScaledPicture picture;
+  platform::GamepadKeys gamepads;
+  // Keys whose press switched fullscreen: their repeats and release are not passed on either.
+  std::array<bool, SDL_NUM_SCANCODES> toggle_keys_down{};
+  std::deque<platform::Event> pending;  // translated events not handed out yet
   // Records live until exit: a tick callback may still be running while its timer is removed.
   std::vector<std::unique_ptr<TimerRecord>> timers;
   int next_timer_id = 1;
@@ -151,40 +177,79 @@ int KeyCode(const SDL_Keysym& key) {
   }
 }
 
-// Turns one SDL event into the engine's event; false for events the engine has no use for.
-bool Translate(const SDL_Event& e, platform::Event& out) {
+bool IsFullscreenToggle(const SDL_Keysym& key) {
+  return key.sym == SDLK_F11 ||
+         ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT));
+}
+
+void ToggleFullscreen() {
+  State& s = S();
+  if (!s.window || !s.picture.Ready()) return;  // an unscaled picture would sit in a corner
+  const bool full = SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN;
+  SDL_SetWindowFullscreen(s.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+}
+
+// The fullscreen keys, handled here and kept from the engine; true when the event was one.
+bool HandleFullscreenKey(const SDL_KeyboardEvent& key) {
+  bool& down = S().toggle_keys_down[key.keysym.scancode];
+  if (key.type == SDL_KEYUP) {
+    const bool swallowed = down;
+    down = false;
+    return swallowed;
+  }
+  if (key.repeat) return down;
+  down = IsFullscreenToggle(key.keysym);
+  if (down) ToggleFullscreen();
+  return down;
+}
+
+// Queues the engine's events for one SDL event; the engine has no use for most of them.
+void Translate(const SDL_Event& e) {
   State& s = S();
   if (s.tick_event && e.type == s.tick_event) {
     for (const auto& record : s.timers)
-      if (record->id == e.user.code) {
-        if (!record->active) return false;  // a late tick of a stopped timer
-        out = {platform::kEventTimerTick, record->id};
-        return true;
-      }
-    return false;
+      if (record->id == e.user.code && record->active)  // not a late tick of a stopped timer
+        s.pending.push_back({platform::kEventTimerTick, record->id});
+    return;
   }
   switch (e.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
+      if (HandleFullscreenKey(e.key)) return;
       int code = KeyCode(e.key.keysym);
-      if (code < 1 || code > 255) return false;
+      if (code < 1 || code > 255) return;
       int id = e.type == SDL_KEYUP ? platform::kEventKeyUp
                : e.key.repeat      ? platform::kEventKeyRepeat
                                    : platform::kEventKeyDown;
-      out = {id, code};
-      return true;
+      s.pending.push_back({id, code});
+      return;
     }
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED)
-        out = {platform::kEventActivate, 0};
+        s.pending.push_back({platform::kEventActivate, 0});
       else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
-        out = {platform::kEventDeactivate, 0};
-      else
-        return false;
-      return true;
-    case SDL_QUIT: out = {platform::kEventClose, 0}; return true;
-    default: return false;
+        s.pending.push_back({platform::kEventDeactivate, 0});
+      return;
+    case SDL_QUIT: s.pending.push_back({platform::kEventClose, 0}); return;
+    default: {
+      std::vector<platform::Event> keys;
+      s.gamepads.Handle(e, keys);
+      s.pending.insert(s.pending.end(), keys.begin(), keys.end());
+      return;
+    }
   }
+}
+
+// The window icon; without the file the window keeps the system's.
+void SetIcon(SDL_Window* window) {
+  TPixmapPtr icon = LoadPixmapPNG("gfx/icon.png");
+  if (!icon) return;
+  if (icon->format != PF_RGBA8888) icon = icon->Convert(PF_RGBA8888);
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      icon->pixels, icon->width, icon->height, 32, icon->pitch, SDL_PIXELFORMAT_RGBA32);
+  if (!surface) return;
+  SDL_SetWindowIcon(window, surface);
+  SDL_FreeSurface(surface);
 }
 
 void ApplyPointer() { SDL_ShowCursor(S().pointer_hidden ? SDL_DISABLE : SDL_ENABLE); }
@@ -223,6 +288,8 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     }
     s.video_ready = true;
   }
+  // Without game controller support the keyboard still plays.
+  if (!s.gamepads_ready) s.gamepads_ready = InitSubsystem(SDL_INIT_GAMECONTROLLER, nullptr);
   if (with_gl) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -257,7 +324,11 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
       glClear(GL_COLOR_BUFFER_BIT);
       SDL_GL_SwapWindow(s.window);
     }
+    int drawable_width = 0, drawable_height = 0;
+    SDL_GL_GetDrawableSize(s.window, &drawable_width, &drawable_height);
+    s.picture.Create(drawable_width, drawable_height);
   }
+  SetIcon(s.window);
   ApplyPointer();
   return true;
 }
@@ -265,10 +336,16 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
 void CloseWindow() {
   State& s = S();
   if (!s.window) return;
+  s.picture.Destroy();
   if (s.context) SDL_GL_DeleteContext(s.context);
   SDL_DestroyWindow(s.window);
   s.context = nullptr;
   s.window = nullptr;
+  std::vector<Event> released;  // no window is left to deliver them to
+  s.gamepads.CloseAll(released);
+  if (s.gamepads_ready) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+  s.gamepads_ready = false;
+  s.toggle_keys_down.fill(false);
   s.pending.clear();
 }
 
@@ -280,41 +357,48 @@ void SwapWindow(int sync) {
     SDL_GL_SetSwapInterval(interval);
     s.swap_interval = interval;
   }
+  if (!s.picture.Ready()) {
+    SDL_GL_SwapWindow(s.window);
+    return;
+  }
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(s.window, &width, &height);
+  s.picture.DrawOntoWindow(width, height);
   SDL_GL_SwapWindow(s.window);
+  s.picture.Rebind();
 }
 
+// The picture's size, which is the window's drawable as it opened; the window's own drawable
+// without the picture.
 void DrawableSize(int& width, int& height) {
   State& s = S();
   width = height = 0;
-  if (s.window) SDL_GL_GetDrawableSize(s.window, &width, &height);
+  if (s.picture.Ready()) {
+    width = s.picture.width();
+    height = s.picture.height();
+  } else if (s.window) {
+    SDL_GL_GetDrawableSize(s.window, &width, &height);
+  }
 }
 
 bool PollEvent(Event& event) {
   State& s = S();
-  if (!s.pending.empty()) {
-    event = s.pending.front();
-    s.pending.pop_front();
-    return true;
+  if (s.pending.empty() && (s.video_ready || s.tick_event)) {
+    SDL_Event e;
+    while (s.pending.empty() && SDL_PollEvent(&e)) Translate(e);
   }
-  if (!s.video_ready && !s.tick_event) return false;
-  SDL_Event e;
-  while (SDL_PollEvent(&e))
-    if (Translate(e, event)) return true;
-  return false;
+  if (s.pending.empty()) return false;
+  event = s.pending.front();
+  s.pending.pop_front();
+  return true;
 }
 
 void WaitEvent() {
   State& s = S();
-  if (!s.pending.empty() || (!s.video_ready && !s.tick_event)) return;
-  // Keep what woke us, so the next PollEvent still delivers it.
+  if (!s.video_ready && !s.tick_event) return;
+  // What wakes us stays queued, so the next PollEvent delivers it.
   SDL_Event e;
-  Event event;
-  while (SDL_WaitEvent(&e)) {
-    if (Translate(e, event)) {
-      s.pending.push_back(event);
-      return;
-    }
-  }
+  while (s.pending.empty() && SDL_WaitEvent(&e)) Translate(e);
 }
 
 // Milliseconds since the system started, not since SDL did: the game seeds its random generator
