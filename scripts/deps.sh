@@ -7,10 +7,10 @@ packages=(build-essential cmake pkg-config libsdl2-dev libpng-dev zlib1g-dev lib
           libegl-dev libegl-mesa0 libgl1-mesa-dri)
 if [ "${1:-play}" = test ]; then
   # Tests, benchmarks, the data generators (FreeType, the font), the desktop tests (X server,
-  # XTEST keys, screenshots, Xlib and XFixes headers), the fuzzers (clang's libFuzzer) and the
-  # package checks.
+  # XTEST keys, screenshots, Xlib and XFixes headers, a window manager for fullscreen), the
+  # fuzzers (clang's libFuzzer) and the package checks.
   packages+=(libgtest-dev googletest libbenchmark-dev libfreetype-dev fonts-dejavu-core xvfb xdotool
-             imagemagick x11-utils libx11-dev libxfixes-dev clang
+             imagemagick x11-utils libx11-dev libxfixes-dev openbox clang
              lintian desktop-file-utils appstream)
 fi
 

@@ -341,8 +341,7 @@ void CloseWindow() {
   SDL_DestroyWindow(s.window);
   s.context = nullptr;
   s.window = nullptr;
-  std::vector<Event> released;  // no window is left to deliver them to
-  s.gamepads.CloseAll(released);
+  s.gamepads.CloseAll();
   if (s.gamepads_ready) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   s.gamepads_ready = false;
   s.toggle_keys_down.fill(false);

@@ -40,9 +40,11 @@ void GamepadKeys::Handle(const SDL_Event& event, std::vector<Event>& out) {
       return;
     }
     case SDL_CONTROLLERDEVICEREMOVED: {
+      // SDL has let go of the pad's buttons and centred its stick before it reports the removal,
+      // so the keys it held are released already.
       auto pad = pads_.find(event.cdevice.which);
       if (pad == pads_.end()) return;
-      Close(pad->second, out);
+      SDL_GameControllerClose(pad->second.controller);
       pads_.erase(pad);
       return;
     }
@@ -66,9 +68,10 @@ void GamepadKeys::Handle(const SDL_Event& event, std::vector<Event>& out) {
   }
 }
 
-void GamepadKeys::CloseAll(std::vector<Event>& out) {
-  for (auto& [id, pad] : pads_) Close(pad, out);
+void GamepadKeys::CloseAll() {
+  for (auto& [id, pad] : pads_) SDL_GameControllerClose(pad.controller);
   pads_.clear();
+  holders_.fill(0);
 }
 
 void GamepadKeys::Press(int key, std::vector<Event>& out) {
@@ -102,14 +105,6 @@ void GamepadKeys::Stick(int& direction, int value, int negative_key, int positiv
   if (direction != 0) Release(direction < 0 ? negative_key : positive_key, out);
   if (wanted != 0) Press(wanted < 0 ? negative_key : positive_key, out);
   direction = wanted;
-}
-
-void GamepadKeys::Close(Pad& pad, std::vector<Event>& out) {
-  for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button)
-    Button(pad, button, false, out);
-  Stick(pad.stick_x, 0, kKeyLeft, kKeyRight, out);
-  Stick(pad.stick_y, 0, kKeyUp, kKeyDown, out);
-  SDL_GameControllerClose(pad.controller);
 }
 
 }  // namespace platform

@@ -28,12 +28,11 @@ namespace platform {
 
 class GamepadKeys {
  public:
-  // Opens a game controller that was attached, closes one that was removed (releasing the keys it
-  // held), and turns button and left-stick changes into key events appended to `out`. Other
-  // events are left alone.
+  // Opens a game controller that was attached, closes one that was removed, and turns button and
+  // left-stick changes into key events appended to `out`. Other events are left alone.
   void Handle(const SDL_Event& event, std::vector<Event>& out);
-  // Closes every controller, releasing the keys they hold.
-  void CloseAll(std::vector<Event>& out);
+  // Closes every controller; what they held is forgotten (the window is gone).
+  void CloseAll();
 
   // How far the stick must be pushed from the centre to press its direction, and how far back it
   // must come to release it; between the two nothing changes, so a stick held near the edge does
@@ -54,7 +53,6 @@ class GamepadKeys {
   void Button(Pad& pad, int button, bool down, std::vector<Event>& out);
   void Stick(int& direction, int value, int negative_key, int positive_key,
              std::vector<Event>& out);
-  void Close(Pad& pad, std::vector<Event>& out);
 
   std::map<SDL_JoystickID, Pad> pads_;
   // How many held buttons and stick directions, on every pad, hold each key: two pads (or the

@@ -72,8 +72,7 @@ bool ScaledPicture::Create(int width, int height) {
   gl.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
   gl.gen_framebuffers(1, &framebuffer_);
   gl.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
-  gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                              renderbuffer_);
+  gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer_);
   if (gl.check_framebuffer_status(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     Destroy();
     return false;

@@ -11,7 +11,7 @@ namespace testing_support {
 
 using namespace std::chrono_literals;
 
-Xvfb::Xvfb(bool black_root) {
+Xvfb::Xvfb(bool black_root, const std::string& screen) {
   // -displayfd picks a free display number and writes it to the pipe once the server is ready, so
   // parallel tests never race for a number.
   int fds[2];
@@ -24,7 +24,7 @@ Xvfb::Xvfb(bool black_root) {
     dup2(null, 1);
     dup2(null, 2);
     std::vector<const char*> argv = {"Xvfb", "-displayfd",   fd.c_str(),  "-screen",
-                                     "0",    "1280x1024x24", "-nolisten", "tcp"};
+                                     "0",    screen.c_str(), "-nolisten", "tcp"};
     if (black_root) argv.push_back("-br");
     argv.push_back(nullptr);
     execvp("Xvfb", const_cast<char* const*>(argv.data()));
@@ -44,5 +44,22 @@ Xvfb::Xvfb(bool black_root) {
 }
 
 Xvfb::~Xvfb() { StopProcess(pid_); }
+
+WindowManager::WindowManager(const std::string& display, const std::string& output) {
+  if (Capture("command -v openbox").empty()) return;
+  pid_ = StartProcess({"openbox", "--sm-disable"}, "/", output, {{"DISPLAY", display}});
+  // It has taken over once it names itself on the root window.
+  const std::string check = "DISPLAY=" + display + " xprop -root _NET_SUPPORTING_WM_CHECK 2>&1";
+  for (int i = 0; i < 200 && !ready_; ++i) {
+    if (Capture(check).find("window id") != std::string::npos) {
+      ready_ = true;
+    } else if (WaitExit(pid_, 25ms) != -1) {
+      pid_ = 0;
+      return;
+    }
+  }
+}
+
+WindowManager::~WindowManager() { StopProcess(pid_); }
 
 }  // namespace testing_support
