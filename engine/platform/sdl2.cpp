@@ -29,8 +29,9 @@
 //    ARB_framebuffer_object) or without GL: the game then draws straight into the window, and F11
 //    and Alt+Enter do nothing;
 //  - character events (515): the game reads none, so SDL text input stays off;
-//  - keys without a natural virtual-key code (media keys and the like) are dropped; gamepad
-//    buttons and axes outside the mapping, and joysticks SDL knows no controller mapping for.
+//  - keys without a natural virtual-key code (media keys and the like) are dropped, and so are
+//    gamepad buttons and axes outside the mapping; joysticks SDL has no controller mapping for are
+//    not used.
 #include <SDL.h>
 #include <SDL_opengl.h>
 
