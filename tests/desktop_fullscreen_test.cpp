@@ -117,6 +117,12 @@ TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
       },
       10s));
   ASSERT_FALSE(window_.empty()) << "no window appeared; output: " << Output();
+  // Its place is final once the window manager has framed it.
+  ASSERT_TRUE(Eventually(
+      [&] {
+        return X("xprop -id " + window_ + " _NET_FRAME_EXTENTS").find('=') != std::string::npos;
+      },
+      5s));
   X("xdotool windowactivate --sync " + window_);
   const Geometry windowed = WindowGeometry();
   ASSERT_EQ(windowed.width, 800);
@@ -126,7 +132,11 @@ TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
       << Output();
 
   X("xdotool key " + toggle);
-  EXPECT_TRUE(Eventually([&] { return WindowGeometry() == Geometry{0, 0, 1920, 1080}; }, 5s))
+  EXPECT_TRUE(Eventually(
+      [&] {
+        return WindowGeometry() == Geometry{0, 0, 1920, 1080};
+      },
+      5s))
       << "the window does not cover the screen";
   Screen shot;
   EXPECT_TRUE(Eventually([&] { return (shot = Shot()).ScaledBarAbove(200); }, 5s))
@@ -174,8 +184,12 @@ TEST(DesktopWindow, CarriesTheIconOfTheGame) {
       },
       10s));
   window = window.substr(0, window.find('\n'));
-  EXPECT_NE(Capture(x + "xprop -id " + window + " _NET_WM_ICON").find("Icon (64 x 64)"),
-            std::string::npos);
+  EXPECT_TRUE(Eventually(
+      [&] {
+        const std::string icon = Capture(x + "xprop -id " + window + " _NET_WM_ICON");
+        return icon.find("Icon (64 x 64)") != std::string::npos;
+      },
+      5s));
   StopProcess(game);
 }
 

@@ -309,6 +309,7 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     error = std::string("cannot open a window: ") + SDL_GetError();
     return false;
   }
+  SetIcon(s.window);
   if (with_gl) {
     s.context = SDL_GL_CreateContext(s.window);
     if (!s.context) {
@@ -329,7 +330,6 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     SDL_GL_GetDrawableSize(s.window, &drawable_width, &drawable_height);
     s.picture.Create(drawable_width, drawable_height);
   }
-  SetIcon(s.window);
   ApplyPointer();
   return true;
 }
