@@ -2,12 +2,11 @@
 
 #include <cstdlib>
 
+#include "engine/system.h"
+
 namespace platform {
 
 namespace {
-
-constexpr int kKeyEscape = 27, kKeySpace = 32;
-constexpr int kKeyLeft = 37, kKeyUp = 38, kKeyRight = 39, kKeyDown = 40;
 
 // The key a button stands for; 0 for none.
 int ButtonKey(int button) {

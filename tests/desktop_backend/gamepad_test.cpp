@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr int kEscape = 27, kSpace = 32, kLeft = 37, kUp = 38, kRight = 39, kDown = 40;
-
 // A virtual pad whose buttons and axes are numbered as SDL's game controller numbers them.
 class Pad {
  public:
@@ -77,10 +75,10 @@ class GamepadTest : public DesktopBackendTest {
 
 TEST_F(GamepadTest, ButtonsGiveTheKeysOfTheMappingAndOnlyBackGivesEscape) {
   const std::map<int, int> mapped = {
-      {SDL_CONTROLLER_BUTTON_A, kSpace},         {SDL_CONTROLLER_BUTTON_START, kSpace},
-      {SDL_CONTROLLER_BUTTON_BACK, kEscape},     {SDL_CONTROLLER_BUTTON_DPAD_UP, kUp},
-      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kDown},  {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kLeft},
-      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kRight}};
+      {SDL_CONTROLLER_BUTTON_A, kKeySpace},         {SDL_CONTROLLER_BUTTON_START, kKeySpace},
+      {SDL_CONTROLLER_BUTTON_BACK, kKeyEscape},     {SDL_CONTROLLER_BUTTON_DPAD_UP, kKeyUp},
+      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, kKeyDown},  {SDL_CONTROLLER_BUTTON_DPAD_LEFT, kKeyLeft},
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, kKeyRight}};
   // Events are read without drawing a frame: escape would quit from the menu.
   for (int button = 0; button < SDL_CONTROLLER_BUTTON_MAX; ++button) {
     Hits();
@@ -151,14 +149,14 @@ TEST_F(GamepadTest, UnpluggingWhileHeldReleasesItsKeys) {
   pad_.Axis(SDL_CONTROLLER_AXIS_LEFTY, 32767);
   second.Button(SDL_CONTROLLER_BUTTON_DPAD_LEFT, true);
   PollSystem();
-  for (int key : {kLeft, kSpace, kDown}) EXPECT_EQ(KeyDown(key), 1) << key;
+  for (int key : {kKeyLeft, kKeySpace, kKeyDown}) EXPECT_EQ(KeyDown(key), 1) << key;
 
   pad_.Unplug();
-  ASSERT_TRUE(FramesUntil([] { return KeyDown(kSpace) == 0; })) << "space is still held";
-  EXPECT_EQ(KeyDown(kDown), 0);
-  EXPECT_EQ(KeyDown(kLeft), 1) << "the other pad still holds left";
+  ASSERT_TRUE(FramesUntil([] { return KeyDown(kKeySpace) == 0; })) << "space is still held";
+  EXPECT_EQ(KeyDown(kKeyDown), 0);
+  EXPECT_EQ(KeyDown(kKeyLeft), 1) << "the other pad still holds left";
   second.Unplug();
-  EXPECT_TRUE(FramesUntil([] { return KeyDown(kLeft) == 0; })) << "left is still held";
+  EXPECT_TRUE(FramesUntil([] { return KeyDown(kKeyLeft) == 0; })) << "left is still held";
 }
 
 }  // namespace
