@@ -71,7 +71,7 @@ class DesktopFullscreen : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     if (!HaveGfx()) GTEST_SKIP() << "gfx/ is missing: the game cannot start";
-    xvfb_ = std::make_unique<Xvfb>("1920x1080x24");
+    xvfb_ = std::make_unique<Xvfb>(false, "1920x1080x24");
     if (xvfb_->display().empty()) GTEST_SKIP() << "Xvfb could not start";
     wm_ = std::make_unique<WindowManager>(xvfb_->display(), dir_.File(".wm"));
     if (!wm_->ready()) GTEST_SKIP() << "openbox is missing or did not start";
