@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages stomp needs that are not there yet. Sourced by play.sh and test.sh.
+# Installs the Debian packages stomp needs that are not there yet. Run by play.sh and test.sh.
 # $1: "play" for what building and playing needs, "test" for everything the test suite uses too.
 set -euo pipefail
 

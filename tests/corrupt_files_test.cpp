@@ -34,10 +34,10 @@ enum class Damage { kZeroLength, kTruncated, kOversized, kWrongSignature, kRando
 const std::string kSavedProgress("\x28\0\0\0\x05\0\0\0\x0c\0\0\0\x01\0\0\0\x02\0\0\0\x03\0\0\0",
                                  24);
 
-// Starts a game at frame 2 and uses the item in hand at frame 20, so that the loaded data is drawn
-// and played with, not only read.
 const char* const kShortReadMessage = "Error reading from stream";
 
+// Starts a game at frame 2 and uses the item in hand at frame 20, so that the loaded data is drawn
+// and played with, not only read.
 const char* const kScript = "2 space tap\n20 space tap\n";
 constexpr int kFrames = 40;
 
