@@ -14,6 +14,7 @@
 #include "engine/numbers.h"
 #include "engine/platform.h"
 #include "engine/platform/headless.h"
+#include "engine/stream.h"
 #include "engine/system.h"
 #include "game/creature.h"
 #include "game/drop.h"
@@ -22,12 +23,11 @@
 #include "game/font.h"
 #include "game/globals.h"
 #include "game/level.h"
-#include "game/playstep.h"
+#include "game/spawn.h"
 #include "game/startup.h"
 
 namespace {
 
-constexpr int kFrameMs = 20;
 constexpr int kWorldSeed = 20240;
 
 [[noreturn]] void Fail(const std::string& what) {
@@ -35,34 +35,19 @@ constexpr int kWorldSeed = 20240;
   std::exit(1);
 }
 
-// The sheets the frame draws from, loaded as the game's start-up loads them.
+// The images the frame draws, loaded as the game's start-up loads them.
 void LoadSheets() {
-  font = TFo::Load("gfx/font", 32);
-  bg = CreateImage(800, 576, 1, -1);
-  AutoMidHandle(1);
-  struct Sheet {
-    TImagePtr* image;
-    const char* path;
-    int cell, frames;
-  };
-  const Sheet sheets[] = {
-      {&imgweapons, "gfx/weapons.png", 16, 32}, {&imgweaponsbig, "gfx/weapons_big.png", 32, 32},
-      {&imgcrea, "gfx/crea.png", 64, 32},       {&imgfig, "gfx/fig.png", 32, 16},
-      {&imgsymbols, "gfx/symbols.png", 16, 64}, {&imgsymbolsbig, "gfx/symbols_big.png", 32, 32},
-  };
-  for (const Sheet& s : sheets) {
-    *s.image = LoadAnimImage(s.path, s.cell, s.cell, 0, s.frames, -1);
-    if (!*s.image) Fail(std::string("cannot load ") + s.path);
-  }
-  imgglow = LoadImage("gfx/glow.png", -1);
-  if (!font || !bg || !imgglow) Fail("cannot load the font, the glow sheet or the background");
+  try {
+    LoadGraphics();
+  } catch (const TRuntimeError& error) { Fail(error.what()); }
 }
 
 // A mix close to what the waves bring: half small walkers, four in ten small movers, a crawler in
 // ten, and one big creature in 25, the big kinds taking turns.
 int CreatureKind(int i) {
-  if (i % 25 == 24) return 4 + (i / 25) % 3;
-  constexpr std::array<int, 10> small = {1, 2, 1, 2, 1, 2, 1, 2, 1, 3};
+  if (i % 25 == 24) return kBigWalker + (i / 25) % 3;
+  constexpr std::array<int, 10> small = {kWalker, kMover,  kWalker, kMover,  kWalker,
+                                         kMover,  kWalker, kMover,  kWalker, kCrawler};
   return small[i % 10];
 }
 
@@ -78,7 +63,8 @@ void AddCreatures(int count) {
     const T2D& p = SpawnPoint(kind, i);
     TCr::Cr(kind, p.x, p.y);
   }
-  creatures.ForEach([](TCr& c) { c.act = 1; });  // skip the arrival wait: waiting costs nothing
+  creatures.ForEach(
+      [](TCr& c) { c.act = kCrActive; });  // skip the arrival wait: waiting costs nothing
 }
 
 void AddDrops(int count) {
@@ -133,12 +119,12 @@ void BuildWorld(const WorldSize& size, bool run_right) {
   gamestate = kPlaying;
   health = 5;
   score = 0;
-  item = 0;
+  item = kNoItem;
   playtime = 0;
   nextwave = 1;  // no wave falls due within the frames a world is played
   flashend = 0;
-  SpawnOne(0);
-  fig->act = 1;
+  SpawnOne(kFigureGroup);
+  fig->act = kFigStanding;
   AddCreatures(size.creatures);
   AddDrops(size.drops);
   effects.Clear();  // the arrivals' own glows are replaced by the chosen mix
@@ -148,7 +134,7 @@ void BuildWorld(const WorldSize& size, bool run_right) {
 }
 
 void PlayFrame() {
-  now += kFrameMs;
+  now += kUpdateMs;
   DrawFrame();
 }
 

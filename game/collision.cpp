@@ -7,11 +7,13 @@ namespace {
 // A box covering no pixel stands for an empty entry of the list.
 bool IsEmpty(const Box& box) { return box[2] <= 0 || box[3] <= 0; }
 
-bool IsSolid(int column, int row) {
-  return column >= 0 && column < kMapColumns && row >= 0 && row < kMapRows && map[column][row] == 1;
-}
-
 }  // namespace
+
+// Called by MapColl, and by the walkers for the cells ahead of them.
+int CellAt(int column, int row) {
+  if (column < 0 || column >= kMapColumns || row < 0 || row >= kMapRows) return -1;
+  return map[column][row];
+}
 
 // Called by the figure (creatures, drops) and by the gun's shot (creatures).
 int BoxColl(BoxList a, int ax, int ay, BoxList b, int bx, int by) {
@@ -43,7 +45,7 @@ int MapColl(BoxList boxes, int x, int y) {
     const int r1 = (y + box[1] + box[3] - 1) / kCellSize;
     for (int r = r0; r <= r1; ++r) {
       for (int c = c0; c <= c1; ++c) {
-        if (IsSolid(c, r)) return 1;
+        if (CellAt(c, r) == 1) return 1;
       }
     }
   }

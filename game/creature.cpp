@@ -6,10 +6,10 @@
 #include "engine/image.h"
 #include "engine/numbers.h"
 #include "game/collision.h"
+#include "game/colour.h"
 #include "game/drop.h"
 #include "game/effects.h"
 #include "game/globals.h"
-#include "game/screens.h"
 
 namespace {
 
@@ -39,8 +39,6 @@ const KindTraits& KindOf(int cl) {
   return cl >= kWalker && cl <= kBigCrawler ? kKinds[cl] : kKinds[0];
 }
 
-constexpr int kWait = 1000;
-constexpr int kCoolDown = 2000;
 constexpr int kAnimStep = 40;
 
 // The unit step of a crawler heading in quarter turns: 0 right, 1 down, 2 left, 3 up.
@@ -50,12 +48,6 @@ struct Step {
 Step HeadingStep(int rot) {
   constexpr std::array<Step, 4> steps = {{{1, 0}, {0, 1}, {-1, 0}, {0, -1}}};
   return steps[((rot % 4) + 4) % 4];
-}
-
-// A cell outside the grid reads as -1: neither open (0) nor solid (1), handled by the callers.
-int CellAt(int column, int row) {
-  if (column < 0 || column >= kMapColumns || row < 0 || row >= kMapRows) return -1;
-  return map[column][row];
 }
 
 }  // namespace
@@ -93,9 +85,9 @@ void TCr::DrA() {
 
 void TCr::U() {
   if (act == kCrWaiting) {
-    if (now >= tm + kWait) act = kCrActive;
+    if (now >= tm + kAppearWait) act = kCrActive;
   } else {
-    _h = Max(0, _h - 20);
+    _h = Max(0, _h - kUpdateMs);
     switch (KindOf(cl).move) {
       case Movement::kWalker: {
         // Off the grid there is a wall and no floor, so a walker turns back at the edge.
@@ -147,11 +139,11 @@ void TCr::Dr() {
   } else if (k.move == Movement::kMover) {
     SetScale(1, 1);  // movers are never mirrored
   }
-  SetCol(_h > 0 && (_h / 100) % 2 == 1 ? 0xFFFFFF : col);
+  SetCol(BlinkColour(_h, col));
   DrawImage(*imgcrea, static_cast<float>(x), static_cast<float>(y), frame);
   if (cl >= kBigWalker && cl <= kBigCrawler) {  // the big kinds show their hit points left
     SetScale(1, 1);
-    SetCol(0xFF0000);
+    SetCol(kRed);
     for (int i = 0; i < hl; ++i) {
       DrawImage(*imgsymbols, static_cast<float>(x + (i - 1) * 10), static_cast<float>(y - 24), 0);
     }
@@ -187,7 +179,7 @@ void TCr::Kill() {
     for (int i = 0; i < calls; ++i) Reward(x, y);
     creatures.Remove(this);
   } else {
-    _h = kCoolDown;
+    _h = kHurtCoolDown;
   }
   TGxW::Cr(wx, wy, wcol);
 }

@@ -5,9 +5,9 @@
 #include "engine/graphics.h"
 #include "engine/numbers.h"
 #include "game/collision.h"
+#include "game/colour.h"
 #include "game/effects.h"
 #include "game/globals.h"
-#include "game/screens.h"
 #include "game/tables.h"
 
 namespace {
@@ -30,13 +30,13 @@ struct DropLook {
 
 // By DropKind.
 constexpr std::array<DropLook, 7> kDropLooks = {{
-    {Sheet::kSymbols, 24, 16, 0xFFFF00},  // coin
-    {Sheet::kSymbols, 8, 16, 0x00FF00},   // healing agent
-    {Sheet::kSymbols, 8, 16, 0x00FFFF},   // ammunition
-    {Sheet::kSymbols, 8, 16, 0x0080FF},   // blasting agent
-    {Sheet::kWeapons, 0, 8, 0x00FF00},    // healing item
-    {Sheet::kWeapons, 8, 16, 0x00FFFF},   // gun
-    {Sheet::kWeapons, 24, 8, 0x0080FF},   // bomb
+    {Sheet::kSymbols, 24, 16, kYellow},                        // coin
+    {Sheet::kSymbols, 8, 16, kSupplyColours[kHealingAgent]},   // healing agent
+    {Sheet::kSymbols, 8, 16, kSupplyColours[kAmmunition]},     // ammunition
+    {Sheet::kSymbols, 8, 16, kSupplyColours[kBlastingAgent]},  // blasting agent
+    {Sheet::kWeapons, 0, 8, kSupplyColours[kHealingAgent]},    // healing item
+    {Sheet::kWeapons, 8, 16, kSupplyColours[kAmmunition]},     // gun
+    {Sheet::kWeapons, 24, 8, kSupplyColours[kBlastingAgent]},  // bomb
 }};
 
 }  // namespace
@@ -112,7 +112,7 @@ void TDrp::Dr() {
   fr = (fr + 1) % frs;  // animates even while hidden
   SetCol(col);
   const int age = now - tm;
-  if (age < kSilhouette) SetCol(0);
+  if (age < kSilhouette) SetCol(kBlack);
   if (age > kBlinkFrom && (age - kBlinkFrom) / 100 % 2 == 1) return;
   DrawImage(*img, static_cast<float>(x), static_cast<float>(y), bfr + fr);
 }

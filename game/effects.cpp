@@ -3,8 +3,8 @@
 #include "engine/graphics.h"
 #include "engine/image.h"
 #include "engine/numbers.h"
+#include "game/colour.h"
 #include "game/globals.h"
-#include "game/screens.h"
 
 namespace {
 

@@ -5,18 +5,16 @@
 #include "engine/numbers.h"
 #include "engine/system.h"
 #include "game/collision.h"
+#include "game/colour.h"
 #include "game/creature.h"
 #include "game/drop.h"
 #include "game/effects.h"
 #include "game/globals.h"
-#include "game/screens.h"
 #include "game/tables.h"
 
 namespace {
 
 constexpr int kColour = 0x00F0FF;
-constexpr int kWait = 1000;
-constexpr int kCoolDown = 2000;
 constexpr int kDashTime = 120;
 
 // A closed level never needs more vertical steps than its height; the cap keeps a figure that has
@@ -39,9 +37,9 @@ void TFig::Cr(int x, int y) {
 void TFig::U() {
   if (gamestate != kPlaying) return;
   if (act == kFigWaiting) {
-    if (now >= tm + kWait) act = kFigStanding;
+    if (now >= tm + kAppearWait) act = kFigStanding;
   } else {
-    _h = Max(0, _h - 20);
+    _h = Max(0, _h - kUpdateMs);
     dy += 1;
     if (act == kFigDashing && now >= tm) act = kFigStanding;
     if (act != kFigDashing) {  // a dash cannot be steered
@@ -167,7 +165,7 @@ void TFig::Dr() {
   if (gamestate == kGameOver || act <= kFigWaiting) return;
   if (act == kFigRunning)
     SetScale(static_cast<float>(dir), 1);  // only the running cycle is mirrored
-  SetCol(_h > 0 && (_h / 100) % 2 == 1 ? 0xFFFFFF : kColour);
+  SetCol(BlinkColour(_h, kColour));
   DrawImage(*imgfig, static_cast<float>(x), static_cast<float>(y), fr);
   SetScale(1, 1);
 }
@@ -205,7 +203,7 @@ void TFig::Jmp(int n) {
 // Called by the contact rules; the cool-down absorbs every further hit for 2000 ms.
 void TFig::Hrt() {
   if (_h != 0) return;
-  _h = kCoolDown;
+  _h = kHurtCoolDown;
   health -= 1;
   if (health < 1) gamestate = kGameOver;
   TGxW::Cr(x, y, kColour);

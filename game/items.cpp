@@ -2,6 +2,7 @@
 // space.
 #include "engine/list.h"
 #include "game/collision.h"
+#include "game/colour.h"
 #include "game/creature.h"
 #include "game/effects.h"
 #include "game/figure.h"
@@ -20,7 +21,7 @@ void TFig::Hea() {
   if (health >= kMaxHealth || stock[kHealingAgent] <= 0) return;
   stock[kHealingAgent] -= 1;
   health += 1;
-  TGxW::Cr(x, y, 0x00FF00);
+  TGxW::Cr(x, y, kSupplyColours[kHealingAgent]);
 }
 
 // The ray is resolved within the call; each position tested leaves a drifting particle.
@@ -39,7 +40,7 @@ void TFig::Sht() {
       }
     });
     if (MapColl(unitbox, rx, ry)) hit = true;
-    TGxD::Cr(rx, ry, 0x00FFFF);
+    TGxD::Cr(rx, ry, kSupplyColours[kAmmunition]);
     rx += dir * kShotStep;
   } while (!hit && rx >= 0 && rx <= kShotMaxX);
 }

@@ -6,8 +6,8 @@
 #include "engine/image.h"
 #include "engine/numbers.h"
 #include "engine/stream.h"
+#include "game/colour.h"
 #include "game/globals.h"
-#include "game/screens.h"
 
 namespace {
 
@@ -60,5 +60,5 @@ void BakeMap() {
     }
   }
   GrabImage(*bg, 0, 0, 0);
-  SetCol(0xFFFFFF);
+  SetCol(kWhite);
 }

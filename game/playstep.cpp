@@ -5,17 +5,17 @@
 #include "engine/list.h"
 #include "engine/numbers.h"
 #include "engine/system.h"
+#include "game/colour.h"
 #include "game/creature.h"
 #include "game/drop.h"
 #include "game/figure.h"
-#include "game/font.h"
+#include "game/gameflow.h"
 #include "game/globals.h"
 #include "game/screens.h"
-#include "game/stats.h"
+#include "game/spawn.h"
 
 namespace {
 
-constexpr int kFrameMs = 20;
 constexpr int kWaveEvery = 6;  // play seconds between wave checks
 
 // Every 60 s a wave of big creatures replaces the regular batch; otherwise the population is
@@ -44,7 +44,7 @@ void UseItem() {
 
 // The background alone takes the bomb flash: black for about 73 ms, then brightening back.
 void DrawBackground() {
-  SetCol(0xFFFFFF);
+  SetCol(kWhite);
   if (now < flashend) {
     const int v = 255 - 2 * (flashend - now);
     SetColor(v, v, v);
@@ -52,36 +52,19 @@ void DrawBackground() {
   DrawImage(*bg, 0, 0, 0);
 }
 
-void GameOverOverlay() {
-  // Space is asked only when escape had no hit, so both together leave (and save) once.
-  if (KeyHit(kKeyEscape) || KeyHit(kKeySpace)) {
-    gamestate = kMenu;
-    FlushKeys();
-    menusel = 0;
-    SaveStats();
-  }
-  SetCol(0xFFFFFF);
-  font->Dr("You're done.", 400, 296, 2, 2);
-  font->Dr("Your score: " + IntToText(score), 400, 344, 2, 2);
-}
-
 }  // namespace
 
 // Called by the main loop once per frame in every state, between Cls and the effects.
 void PlayStep() {
-  if (gamestate == kPlaying && KeyHit(kKeyEscape)) {
-    gamestate = kPaused;
-    FlushKeys();
-    pausesel = 0;
-  }
+  if (gamestate == kPlaying && KeyHit(kKeyEscape)) PauseGame();
   if (gamestate == kPlaying) {
     if (KeyHit(kKeySpace) && fig) UseItem();
-    playtime += kFrameMs;
+    playtime += kUpdateMs;
     const int s = playtime / 1000;
     if (s >= nextwave) WaveCheck(s);
   }
   if (gamestate != kPlaying && gamestate != kGameOver) return;
-  // A game lost during this frame's figure update shows its overlay from the next frame on.
+  // A game lost during this frame's figure update shows the game-over screen from the next frame.
   const bool over = gamestate == kGameOver;
   DrawBackground();
   // A level without a figure spawn point starts a game without a figure.
@@ -91,17 +74,5 @@ void PlayStep() {
   TDrp::DrA();
   TCr::DrA();
   if (fig) fig->Dr();
-  if (over) GameOverOverlay();
-}
-
-// Called by the wave check, and by the menu for group 0 when a game starts.
-void SpawnOne(int group) {
-  if (group < 0 || group >= kSpawnGroups || spawns[group].empty()) return;
-  const std::vector<T2D>& points = spawns[group];
-  const T2D p = points[Rand(0, static_cast<int>(points.size()) - 1)];
-  if (group == kFigureGroup) {
-    TFig::Cr(p.x, p.y);
-  } else {
-    TCr::Cr(group, p.x, p.y);
-  }
+  if (over) GameOverScreen();
 }

@@ -6,21 +6,15 @@
 #include "engine/image.h"
 #include "engine/numbers.h"
 #include "engine/system.h"
+#include "game/colour.h"
 #include "game/creature.h"
 #include "game/drop.h"
 #include "game/figure.h"
 #include "game/font.h"
+#include "game/gameflow.h"
 #include "game/globals.h"
-#include "game/playstep.h"
-#include "game/stats.h"
 
 namespace {
-
-constexpr int kWhite = 0xFFFFFF;
-constexpr int kYellow = 0xFFFF00;
-constexpr int kRed = 0xFF0000;
-// Healing agent, ammunition, blasting agent: the same tints in the HUD, the shop and the hand.
-constexpr std::array<int, kSupplyCount> kSupplyColours = {0x00FF00, 0x00FFFF, 0x0080FF};
 
 struct Line {
   const char* text;
@@ -42,16 +36,6 @@ int Navigate(int selected, int count) {
   const int up = KeyHit(kKeyUp);
   const int moved = (selected + down - up) % count;
   return moved < 0 ? moved + count : moved;
-}
-
-void StartGame() {
-  score = 0;
-  health = 5;
-  playtime = 0;
-  nextwave = 0;
-  creatures.Clear();
-  gamestate = kPlaying;
-  SpawnOne(kFigureGroup);
 }
 
 void Buy(int supply) {
@@ -94,12 +78,6 @@ void DrawShopColumn() {
 
 }  // namespace
 
-// Called by every Part that draws.
-void SetCol(int colour) {
-  const unsigned word = static_cast<unsigned>(colour);
-  SetColor((word >> 16) & 255, (word >> 8) & 255, word & 255);
-}
-
 // Called by the menu and the pause screen. The lower bar has height -2, so it fills the two rows
 // just above y + 24.
 void MenuLine(const std::string& text, int y, int selected) {
@@ -137,7 +115,7 @@ void MenuScreen() {
   if (KeyHit(kKeySpace)) {
     if (menusel == 0) {
       StartGame();
-    } else if (menusel <= 3) {
+    } else if (menusel <= kSupplyCount) {
       Buy(menusel - 1);  // the shop lines follow the Supply order
     } else {
       End();  // quitting saves nothing
@@ -153,15 +131,6 @@ void MenuScreen() {
     MenuLine(kMenuLines[i].text, kMenuLines[i].y, menusel == i);
   }
   DrawShopColumn();
-}
-
-// Called by the pause screen's "end game" and by the main loop when the window is closed during a
-// game, so that the game's money and items are kept.
-void EndGame() {
-  gamestate = kMenu;
-  health = 0;
-  menusel = 0;
-  SaveStats();
 }
 
 // Called by the main loop every frame; acts only while paused. Space is handled before escape.
@@ -188,4 +157,16 @@ void PauseScreen() {
   for (int i = 0; i < static_cast<int>(kPauseLines.size()); ++i) {
     MenuLine(kPauseLines[i].text, kPauseLines[i].y, pausesel == i);
   }
+}
+
+// Called by the play step, over the frozen world, from the frame after the game was lost.
+void GameOverScreen() {
+  // Space is asked only when escape had no hit, so both together leave (and save) once.
+  if (KeyHit(kKeyEscape) || KeyHit(kKeySpace)) {
+    FlushKeys();  // the menu must not see the press
+    EndGame();
+  }
+  SetCol(kWhite);
+  font->Dr("You're done.", 400, 296, 2, 2);
+  font->Dr("Your score: " + IntToText(score), 400, 344, 2, 2);
 }

@@ -9,6 +9,7 @@
 #include "engine/system.h"
 #include "game/effects.h"
 #include "game/font.h"
+#include "game/gameflow.h"
 #include "game/globals.h"
 #include "game/level.h"
 #include "game/playstep.h"
@@ -17,15 +18,6 @@
 
 namespace {
 
-struct Sheet {
-  TImagePtr* image;
-  const char* path;
-  int cell_width;
-  int cell_height;
-  int frames;  // 0: the whole image is one frame
-};
-
-// In loading order.
 const Sheet kSheets[] = {
     {&imgweapons, "gfx/weapons.png", 16, 16, 32},
     {&imgweaponsbig, "gfx/weapons_big.png", 32, 32, 32},
@@ -35,6 +27,12 @@ const Sheet kSheets[] = {
     {&imgsymbolsbig, "gfx/symbols_big.png", 32, 32, 32},
     {&imgglow, "gfx/glow.png", 0, 0, 0},
 };
+
+}  // namespace
+
+const std::span<const Sheet> sheets = kSheets;
+
+namespace {
 
 // A missing sheet would only show as a crash at its first draw; stop here instead, naming it.
 void LoadSheet(const Sheet& sheet) {
@@ -56,10 +54,7 @@ void LoadSheet(const Sheet& sheet) {
 // level after it (the bake draws), the saved progress last.
 void StartUp(TDraw2DDriver* driver) {
   // The three lists, the constant tables and the level arrays are the globals' own start values.
-  font = TFo::Load("gfx/font", 32);
-  bg = CreateImage(800, 576, 1, -1);
-  AutoMidHandle(1);
-  for (const Sheet& sheet : kSheets) LoadSheet(sheet);
+  LoadGraphics();
   frametimer = CreateTimer(50.0f);
   if (!frametimer) throw TRuntimeError("stomp: cannot start the 50 Hz frame timer");
   SeedRnd(MilliSecs());
@@ -91,6 +86,14 @@ void StepAnimation() {
 }
 
 }  // namespace
+
+// Called by the start-up, and by the benchmarks' world.
+void LoadGraphics() {
+  font = TFo::Load("gfx/font", 32);
+  bg = CreateImage(800, 576, 1, -1);
+  AutoMidHandle(1);
+  for (const Sheet& sheet : sheets) LoadSheet(sheet);
+}
 
 void DrawFrame() {
   StepAnimation();

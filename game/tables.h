@@ -1,4 +1,5 @@
-// The game's constant tables: prices, spawn offsets and every box list.
+// The game's constant tables: the update period and actor timings, prices, spawn offsets and every
+// box list.
 //
 // A box is {x offset, y offset, width, height} relative to an actor's position; a box of zero width
 // or height covers no pixel and is an empty entry, skipped by the collision tests. Box lists are
@@ -17,6 +18,13 @@ inline constexpr int kMapColumns = 50;
 inline constexpr int kMapRows = 36;
 inline constexpr int kCellSize = 16;
 inline constexpr int kSpawnGroups = 7;
+
+// One update of the 50 Hz main loop, in ms of play.
+inline constexpr int kUpdateMs = 20;
+// A new figure or creature waits this long before it acts and can be met.
+inline constexpr int kAppearWait = 1000;
+// After a hit the figure or a creature cannot be hurt for this long; it blinks meanwhile.
+inline constexpr int kHurtCoolDown = 2000;
 
 // Shop prices by Supply.
 inline constexpr std::array<int, kSupplyCount> prices = {10, 5, 25};

@@ -19,6 +19,7 @@
 #include "game/font.h"
 #include "game/globals.h"
 #include "game/playstep.h"
+#include "game/spawn.h"
 #include "reference_rng.h"
 #include "support/headless_run.h"
 #include "support/recording_driver.h"

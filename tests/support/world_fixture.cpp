@@ -4,16 +4,15 @@
 #include "engine/image.h"
 #include "game/creature.h"
 #include "game/globals.h"
+#include "game/startup.h"
 
 void UseBlankSheets() {
   bg = CreateImage(800, 576, 1);
-  imgfig = CreateImage(32, 32, 16);
-  imgcrea = CreateImage(64, 64, 32);
-  imgsymbols = CreateImage(16, 16, 64);
-  imgsymbolsbig = CreateImage(32, 32, 32);
-  imgweapons = CreateImage(16, 16, 32);
-  imgweaponsbig = CreateImage(32, 32, 32);
-  imgglow = CreateImage(32, 32, 1);
+  for (const Sheet& sheet : sheets) {
+    // A sheet of one whole-image frame gets a small stand-in.
+    *sheet.image = sheet.frames > 0 ? CreateImage(sheet.cell_width, sheet.cell_height, sheet.frames)
+                                    : CreateImage(32, 32, 1);
+  }
 }
 
 std::shared_ptr<TCr> AddActiveCreature(int kind, int x, int y, int dir) {
@@ -22,8 +21,8 @@ std::shared_ptr<TCr> AddActiveCreature(int kind, int x, int y, int dir) {
   c->x = x;
   c->y = y;
   c->dir = dir;
-  c->act = 1;
-  c->hl = kind > 3 ? 3 : 1;
+  c->act = kCrActive;
+  c->hl = kind >= kBigWalker ? 3 : 1;
   creatures.AddLast(c);
   return c;
 }
