@@ -477,6 +477,7 @@ TEST_F(HeadlessRun, StartUpErrorsAreOneLineAndNonZero) {
       {std::nullopt, {"--trace", socket}, "not a regular file"},
       {std::nullopt, {"--trace", "/dev/null"}, "not a regular file"},
       {std::nullopt, {"--trace", "no/such/folder/t.jsonl"}, "cannot write trace no/such/folder"},
+      {std::nullopt, {"--driver", "gl", "--screenshot", "0:" + fifo}, "cannot write screenshot"},
       {std::nullopt, {"--driver", "null", "--screenshot", "0:a.png"}, "needs the gl driver"},
   };
   for (const auto& c : cases) {
