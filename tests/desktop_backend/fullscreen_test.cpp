@@ -12,6 +12,9 @@
 #include "engine/image.h"
 #include "engine/pixmap.h"
 #include "engine/system.h"
+// Last: the X headers define macros such as Bool and None that other headers use as names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace {
 
@@ -19,6 +22,20 @@ bool CoversTheScreen() {
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(SDL_GL_GetCurrentWindow(), &width, &height);
   return width == 1920 && height == 1080;
+}
+
+// Whether the pointer image the server shows has any visible pixel.
+bool PointerVisible() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  bool visible = false;
+  if (XFixesCursorImage* image = XFixesGetCursorImage(display)) {
+    for (int i = 0; i < image->width * image->height; ++i)
+      if ((image->pixels[i] >> 24) & 0xFF) visible = true;
+    XFree(image);
+  }
+  XCloseDisplay(display);
+  return visible;
 }
 
 class FullscreenTest : public DesktopBackendTest {
@@ -54,6 +71,21 @@ TEST_F(FullscreenTest, ToggleKeysSwitchAndNeverReachTheKeyTable) {
     EXPECT_EQ(KeyDown(c.code), 0) << c.keys;
     EXPECT_EQ(Fullscreen(), c.toggles != was_full) << c.keys;
   }
+}
+
+TEST_F(FullscreenTest, PointerStaysHiddenOverTheWholeScreen) {
+  HideMouse();  // as the game does at start-up
+  X("xdotool key F11");
+  ASSERT_TRUE(FramesUntil(CoversTheScreen)) << "the window did not cover the screen";
+  for (const char* place : {"960 540", "100 540", "1900 1000"}) {
+    X(std::string("xdotool mousemove ") + place);
+    EXPECT_TRUE(FramesUntil([] { return !PointerVisible(); })) << "at " << place;
+  }
+  X("xdotool key F11");
+  ASSERT_TRUE(FramesUntil([] { return !CoversTheScreen(); }));
+  X("xdotool mousemove 10 10");
+  EXPECT_TRUE(FramesUntil(PointerVisible)) << "outside the window";
+  ShowMouse();
 }
 
 // A scene with a clipped bar: only the left half of the magenta bar is inside the viewport.
