@@ -315,7 +315,10 @@ is taken out by subtracting a one-frame run made alongside. Writing the trace is
 
 \`stomp-headless\` with the GL driver playing the same session for $(value simulation $L - frames | calc_int) frames ($(value simulation $L - game_overs | calc_int) games
 over, playing in $(calc %.0f "$(value simulation $L - playing_share) * 100") % of the frames), checked like the runs above: peak resident set
-$(calc %.1f "$(value simulation $L - peak_rss_MiB)") MiB, against $(calc %.1f "$(value simulation $L - floor_rss_MiB)") MiB for the bare drawing floor run just before it.
+$(calc %.1f "$(value simulation $L - peak_rss_MiB)") MiB, against $(calc %.1f "$(value simulation $L - floor_rss_MiB)") MiB for the bare drawing floor run just before it. The game's
+own share, seen with the null driver: $(calc %.1f "$(value simulation $L - null_first_frame_rss_MiB)") MiB at its first frame, $(calc %.1f "$(value simulation $L - null_peak_rss_MiB)") MiB at its peak over
+the same session; the rest of the growth over the first frame's figure is the GL stack (the
+background's 1024×1024 texture, made at the first frame of play, and the rasteriser's state).
 
 ### Allocations
 

@@ -124,13 +124,18 @@ void BM_SimulationSpeed(benchmark::State& state) {
 BENCHMARK(BM_SimulationSpeed)->Apply([](auto* b) { OneRunPerRepetition(b, 3); });
 
 // Peak memory over a long game with the GL driver, against the offscreen GL floor: the session
-// above for 20,000 frames (many games, not the menu), checked like the timed runs.
+// above for 20,000 frames (many games, not the menu), checked like the timed runs. The same
+// session with the null driver, and its first frame alone, show the game's own share of it.
 void BM_LongGameMemory(benchmark::State& state) {
   constexpr int kLongFrames = 20000;
+  const std::vector<std::string> null_driver = {"--driver", "null"};
   for (auto _ : state) {
     const ChildRun floor = RunChild(GL_BASELINE_EXE, {});
     const SessionRun run = PlaySession(kLongFrames, {});
-    if (floor.cost.status != 0 || run.cost.status != 0 || run.frames != kLongFrames) {
+    const SessionRun null_run = PlaySession(kLongFrames, null_driver);
+    const SessionRun null_first = PlaySession(1, null_driver);
+    if (floor.cost.status != 0 || run.cost.status != 0 || run.frames != kLongFrames ||
+        null_run.frames != kLongFrames || null_first.frames != 1) {
       state.SkipWithError("a run did not play all its frames and exit with status 0");
       return;
     }
@@ -141,6 +146,8 @@ void BM_LongGameMemory(benchmark::State& state) {
     state.counters["peak_rss_MiB"] = run.cost.peak_rss_mib;
     state.counters["floor_rss_MiB"] = floor.cost.peak_rss_mib;
     state.counters["rss_over_floor_MiB"] = run.cost.peak_rss_mib - floor.cost.peak_rss_mib;
+    state.counters["null_peak_rss_MiB"] = null_run.cost.peak_rss_mib;
+    state.counters["null_first_frame_rss_MiB"] = null_first.cost.peak_rss_mib;
   }
 }
 BENCHMARK(BM_LongGameMemory)->Apply([](auto* b) { OneRunPerRepetition(b, 1); });
