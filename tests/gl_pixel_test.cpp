@@ -394,6 +394,21 @@ TEST_F(GLPixels, OnlyFilteredImagesBlendTexelsAndEdgesNeverWrap) {
       EXPECT_EQ(mixed, 0) << c.what << ": nearest sampling shows only the texels' colours";
     }
   }
+
+  // Red and blue columns drawn at half size: each pixel's sample falls between two columns.
+  std::vector<uint8_t> columns;
+  for (int pair = 0; pair < 8; ++pair) columns.insert(columns.end(), {255, 0, 0, 0, 0, 255});
+  const std::string stripes = WritePng(Path("stripes.png"), 4, 4, PNG_COLOR_TYPE_RGB, 8, columns);
+  for (int flags : {int{MASKEDIMAGE}, MASKEDIMAGE | FILTEREDIMAGE}) {
+    TImagePtr image = LoadImage(stripes, flags);
+    ASSERT_TRUE(image);
+    Cls();
+    SetScale(0.5f, 0.5f);
+    DrawImage(*image, cx, cy);
+    SetScale(1, 1);
+    const Rgb p = Frame().At(cx - 1, cy - 1);
+    EXPECT_EQ(Near(p, red) || Near(p, blue), !(flags & FILTEREDIMAGE)) << "halved: " << p;
+  }
 }
 
 TEST_F(GLPixels, GrabReadsTheRectangleBelowTheTopEdge) {
