@@ -100,7 +100,8 @@ run_suite() {
     case " $end_to_end $slow " in *" $name "*) continue ;; esac
     case $name in desktop*) continue ;; esac
     if ! (cd "$src" && timeout 300 "$exe" >"$work/unit.log" 2>&1); then
-      sed -n 's/^\[  FAILED  \] \([^ ,]*\).*/\1/p' "$work/unit.log" | sort -u >>"$work/failed"
+      sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_/]*\.[A-Za-z0-9_/]*\).*/\1/p' "$work/unit.log" |
+        sort -u >>"$work/failed"
       [ -s "$work/failed" ] || echo "$name" >>"$work/failed"
       return 1
     fi
