@@ -57,7 +57,7 @@ std::vector<Sprite> SpritePattern() {
 
 void BM_DrawImageQuads(benchmark::State& state) {
   const std::vector<Sprite> sprites = SpritePattern();
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   SetColor(255, 255, 255);
   for (auto _ : state) {
     for (int i = 0; i < kQuads; ++i) {
@@ -74,7 +74,7 @@ BENCHMARK(BM_DrawImageQuads)->Unit(benchmark::kMicrosecond)->ComputeStatistics("
 // order, from the state the engine leaves: texturing and blending on.
 void BM_RawGlQuads(benchmark::State& state) {
   const std::vector<Sprite> sprites = SpritePattern();
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   SetColor(255, 255, 255);
   std::vector<GLuint> textures;
   for (const Sprite& s : sprites) {
@@ -115,7 +115,7 @@ BENCHMARK(BM_RawGlQuads)->Unit(benchmark::kMicrosecond)->ComputeStatistics("min"
 
 // The one full-window quad every frame draws first: the baked background, blended.
 void BM_DrawBackground(benchmark::State& state) {
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   SetColor(255, 255, 255);
   for (auto _ : state) {
     DrawImage(*bg, 0, 0, 0);

@@ -62,7 +62,7 @@ void BM_HundredShots(benchmark::State& state) {
     BuildWorld(ScaledWorld(1), run_right);
     run_right = !run_right;
     fig->dir = run_right ? 1 : -1;
-    stock[1] = kShots;
+    stock[kAmmunition] = kShots;
     state.ResumeTiming();
     for (int i = 0; i < kShots; ++i) fig->Sht();
     PlayFrame();

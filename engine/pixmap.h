@@ -1,4 +1,4 @@
-// CPU-side pixel buffers, pixel formats and the PNG decoder.
+// CPU-side pixel buffers, pixel formats and the PNG reader and writer.
 #pragma once
 
 #include <cstdint>
@@ -54,7 +54,7 @@ class TPixmap : public std::enable_shared_from_this<TPixmap> {
 // or unsupported file (no message).
 TPixmapPtr LoadPixmapPNG(const std::string& path);
 
-// Writes an RGBA8888 pixmap as a PNG file; false on failure. Used for screenshots and tools.
+// Writes an RGBA8888 pixmap as a PNG file; false on failure.
 bool SavePixmapPNG(const TPixmap& pixmap, const std::string& path);
 
 // Masks a pixmap with a colour: that colour becomes transparent and takes the mean colour of its

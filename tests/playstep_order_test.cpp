@@ -122,7 +122,7 @@ TEST_F(PlayStepOrderTest, WholeFrameStartsAlphaBlendedAndClearAndLayersByState) 
     effects.Clear();
     TGxC::Cr(50, 50, 0xFFFF00);
     gamestate = k.state;
-    SetBlend(1);
+    SetBlend(kBlendMask);
     rec.Clear();
     DrawFrame();
     ASSERT_GE(rec.calls.size(), 2u);

@@ -92,7 +92,7 @@ TEST_F(FullscreenTest, PointerStaysHiddenOverTheWholeScreen) {
 TPixmapPtr DrawAndGrab() {
   SetClsColor(0, 0, 0);
   Cls();
-  SetBlend(1);
+  SetBlend(kBlendMask);
   SetViewport(0, 0, 400, 576);
   SetColor(255, 0, 255);
   DrawRect(0, 300, 800, 4);
