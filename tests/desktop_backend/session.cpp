@@ -27,11 +27,7 @@ using namespace std::chrono_literals;
 // End() during a case means a key quit the game: exit status 0 must not pass for success.
 bool in_case = false;
 
-void FailIfEnded() {
-  if (!in_case) return;
-  std::fputs("the game ended during a test case\n", stderr);
-  std::_Exit(1);
-}
+void FailIfEnded();
 
 class XSession : public ::testing::Environment {
  public:
@@ -49,6 +45,9 @@ class XSession : public ::testing::Environment {
   }
   void TearDown() override {
     CloseGraphics();  // before the server goes, or SDL would lose its display
+    StopServers();
+  }
+  void StopServers() {
     wm_.reset();
     xvfb_.reset();
   }
@@ -65,6 +64,13 @@ class XSession : public ::testing::Environment {
 
 XSession* XSession::instance =
     static_cast<XSession*>(::testing::AddGlobalTestEnvironment(new XSession));
+
+void FailIfEnded() {
+  if (!in_case) return;
+  std::fputs("the game ended during a test case\n", stderr);
+  XSession::instance->StopServers();  // no tear-down runs after _Exit
+  std::_Exit(1);
+}
 
 SDL_Window* Window() { return SDL_GL_GetCurrentWindow(); }
 
