@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs the whole test suite and the install
-# scenarios with the package checks (tests/install_scenarios.sh), then the suite again under
-# AddressSanitizer + UndefinedBehaviorSanitizer, then a short run of every fuzz target and of random
-# keys against the desktop window. STOMP_QUICK=1 stops after the install scenarios.
+# Installs what is missing, builds everything with warnings as errors and runs the whole test suite
+# and the install scenarios with the package checks (tests/install_scenarios.sh), then the suite
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, then a short run of every fuzz target
+# and of random keys against the desktop window. STOMP_QUICK=1 stops after the install scenarios.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 jobs=$(nproc)
@@ -15,9 +15,10 @@ run_suite() {  # build dir, extra cmake args...
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
 }
 
-run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSTOMP_WERROR=ON
 bash "$root/tests/install_scenarios.sh" "$root/build"
 [ "${STOMP_QUICK:-0}" = 1 ] && exit 0
-run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSTOMP_SANITIZE=ON -DSTOMP_BENCH=OFF
+run_suite "$root/build-sanitize" -DCMAKE_BUILD_TYPE=Debug -DSTOMP_SANITIZE=ON -DSTOMP_BENCH=OFF \
+  -DSTOMP_WERROR=ON
 bash "$root/scripts/fuzz.sh" 12
 bash "$root/scripts/xvfb_random_input.sh" 15 "$root/build/stomp"

@@ -223,7 +223,9 @@ TEST(CorruptFiles, SpecialFileInsteadOfFileIsRefusedAtOnce) {
       EXPECT_EQ(outcome.status, 255) << outcome.text;
       ASSERT_EQ(outcome.lines.size(), 1u) << outcome.text;
       EXPECT_NE(outcome.lines[0].find(name), std::string::npos) << outcome.text;
-      if (name != "stats.dat") EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), kSavedProgress);
+      if (name != "stats.dat") {
+        EXPECT_EQ(ReadFile(dir.Path("stats.dat").string()), kSavedProgress);
+      }
     }
   }
 }

@@ -217,7 +217,9 @@ class Parser {
       SkipSpace();
       if (pos_ >= text_.size()) return Fail("unterminated object");
       char c = text_[pos_++];
-      if (c == '}') return Value(std::move(fields));
+      // Built in place: moving a Value temporary here trips GCC 12's false -Wmaybe-uninitialized
+      // on std::variant.
+      if (c == '}') return std::make_optional<Value>(std::move(fields));
       if (c != ',') return Fail("expected , or }");
     }
   }
