@@ -426,6 +426,18 @@ TEST_F(HeadlessRun, FramesTraceAndScreenshot) {
   EXPECT_EQ(png->height, 576);
 }
 
+// A screenshot that cannot be written stops the run at that frame with one line naming the file.
+TEST_F(HeadlessRun, UnwritableScreenshotStopsTheRun) {
+  RunOptions options;
+  options.args = {"--frames", "3", "--screenshot", "1:no/such/folder/s.png"};
+  RunResult run = RunHeadless(options);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.stderr_text.find("cannot write screenshot no/such/folder/s.png"), std::string::npos)
+      << run.stderr_text;
+  EXPECT_EQ(std::count(run.stderr_text.begin(), run.stderr_text.end(), '\n'), 1) << run.stderr_text;
+  EXPECT_EQ(run.trace.size(), 1u);  // frame 0 only
+}
+
 // A stall of any length moves the clock by exactly its milliseconds and costs no more time or
 // memory than a short one (the ticks it passes are counted, not queued one by one).
 TEST_F(HeadlessRun, StallShiftsTheClockOfTheFollowingFrames) {

@@ -1,25 +1,24 @@
 // The offscreen backend: an EGL pbuffer instead of a window (or no GL at all for the null driver),
-// a virtual clock that moves only when the game waits, scripted input, screenshots and the
-// per-frame observer of stomp-headless.
+// and a virtual clock that moves only when the game waits. What a run of stomp-headless does at
+// each frame (scripted input, screenshots, the observer, the exit) is headless_run.cpp's.
 //
 // The context has no alpha bits, as the game's window has none: screenshots and grabs read alpha
 // 255 everywhere.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
-#include <png.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <deque>
+#include <string>
+#include <vector>
 
-#include "engine/files.h"
 #include "engine/platform.h"
 #include "engine/platform/headless.h"
+#include "engine/platform/headless_internal.h"
 
 namespace {
 
@@ -32,17 +31,10 @@ struct Timer {
 };
 
 struct State {
-  headless::Options options;
-  headless::InputScript script;
-  size_t next_script_event = 0;  // first event of script.events not queued yet
-  std::function<void(int)> observer;
-
   int64_t clock = 0;  // wide, so due-time comparisons never wrap; Millisecs() truncates it
   std::deque<platform::Event> queue;
   std::vector<Timer> timers;
   int next_timer_id = 1;
-  int frame = 0;
-  bool first_frame_queued = false;
 
   bool window_open = false;
   bool with_gl = false;
@@ -59,18 +51,6 @@ struct State {
 State& S() {
   static State* state = new State;
   return *state;
-}
-
-[[noreturn]] void Fatal(const std::string& message) {
-  std::fprintf(stderr, "stomp-headless: %s\n", message.c_str());
-  std::exit(2);
-}
-
-void QueueScriptFrame(int frame) {
-  State& s = S();
-  while (s.next_script_event < s.script.events.size() &&
-         s.script.events[s.next_script_event].first <= frame)
-    s.queue.push_back(s.script.events[s.next_script_event++].second);
 }
 
 // Moves the clock to `target` and queues one event per timer that falls due on the way, counting
@@ -188,65 +168,15 @@ bool CreateContext(int width, int height, std::string& error) {
   return true;
 }
 
-void WritePng(const std::string& path, int width, int height, std::vector<unsigned char>& rgba) {
-  std::FILE* file = OpenRegularFile(path, FileUse::kReplace);
-  if (!file) Fatal("cannot write screenshot " + path + ": " + OpenFailure(errno));
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info || setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-    Fatal("cannot write screenshot " + path);
-  }
-  png_init_io(png, file);
-  png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < height; ++y) png_write_row(png, &rgba[size_t(y) * width * 4]);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  if (std::fclose(file) != 0) Fatal("cannot write screenshot " + path);
-}
-
-// Reads the back buffer (GL's bottom row first) and writes it top row first.
-void Screenshot(const std::string& path) {
-  State& s = S();
-  size_t row = size_t(s.width) * 4;
-  std::vector<unsigned char> pixels(row * s.height), flipped(row * s.height);
-  glReadPixels(0, 0, s.width, s.height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-  for (int y = 0; y < s.height; ++y)
-    std::copy_n(&pixels[row * (s.height - 1 - y)], row, &flipped[row * y]);
-  WritePng(path, s.width, s.height, flipped);
-}
-
 }  // namespace
 
 namespace headless {
 
-bool Configure(const Options& options, std::string& error) {
-  InputScript script;
-  if (!options.input.empty()) {
-    std::string text;
-    if (!ReadWholeFile(options.input, text)) {
-      error = "cannot read input script " + options.input + ": " + OpenFailure(errno);
-      return false;
-    }
-    if (!ReadInputScript(text, options.input, script, error)) return false;
-  }
+void ResetBackend(int clock) {
   State& s = S();
-  s.options = options;
-  s.script = std::move(script);
-  s.next_script_event = 0;
-  s.clock = options.clock;
+  s.clock = clock;
   s.queue.clear();
   s.timers.clear();
-  s.frame = 0;
-  s.first_frame_queued = false;
-  return true;
-}
-
-void SetFrameObserver(std::function<void(int frame)> observer) {
-  S().observer = std::move(observer);
 }
 
 void QueueEvent(const platform::Event& event) { S().queue.push_back(event); }
@@ -268,10 +198,7 @@ bool OpenWindow(int width, int height, const char* /*title*/, bool with_gl, std:
   s.with_gl = with_gl;
   s.width = width;
   s.height = height;
-  if (!s.first_frame_queued) {
-    s.first_frame_queued = true;
-    QueueScriptFrame(s.frame);
-  }
+  headless::WindowOpened();
   return true;
 }
 
@@ -292,21 +219,14 @@ void CloseWindow() {
 
 void SwapWindow(int /*sync*/) {
   State& s = S();
-  int frame = s.frame;
   if (s.with_gl) {
-    for (const auto& [shot_frame, path] : s.options.screenshots)
-      if (shot_frame == frame) Screenshot(path);
+    headless::FrameDrawn(s.width, s.height);
     // A pbuffer swap does not wait for rendering; without the finish, queued frames pile up in
     // the driver and memory grows with every frame.
     glFinish();
     eglSwapBuffers(s.display, s.surface);
   }
-  if (s.observer) s.observer(frame);
-  for (const auto& [stall_frame, ms] : s.script.stalls)
-    if (stall_frame == frame) AdvanceTo(s.clock + ms);
-  if (s.options.frames >= 0 && frame + 1 >= s.options.frames) std::exit(0);
-  s.frame = frame + 1;
-  QueueScriptFrame(s.frame);
+  headless::FramePresented();
 }
 
 void DrawableSize(int& width, int& height) {
@@ -328,7 +248,7 @@ void WaitEvent() {
   auto next = std::min_element(s.timers.begin(), s.timers.end(),
                                [](const Timer& a, const Timer& b) { return a.Due() < b.Due(); });
   // Nothing else can ever arrive on the virtual clock: waiting would hang for good.
-  if (next == s.timers.end()) Fatal("the game waits for an event with no timer running");
+  if (next == s.timers.end()) headless::Fatal("the game waits for an event with no timer running");
   AdvanceTo(next->Due());
 }
 
