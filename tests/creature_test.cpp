@@ -155,6 +155,33 @@ TEST_F(CreatureTest, CrawlerGoesAroundABlockAndComesBack) {
   }
 }
 
+TEST_F(CreatureTest, CrawlerMeetingAWallClimbsIt) {
+  Solid(0, 49, 21, 21);  // the floor
+  Solid(10, 11, 5, 20);  // a wall on the left
+  Solid(30, 31, 5, 20);  // and one on the right
+  struct Case {
+    int kind, dir, x;  // starts 24 pixels from where its terrain box touches the wall
+    int wall_x, floor_y;
+  };
+  const Case cases[] = {
+      {kCrawler, 1, 448, 472, 16 * 21 - 8},
+      {kCrawler, -1, 224, 200, 16 * 21 - 8},
+      {kBigCrawler, 1, 440, 464, 16 * 21 - 16},
+      {kBigCrawler, -1, 232, 208, 16 * 21 - 16},
+  };
+  for (const Case& k : cases) {
+    creatures.Clear();
+    auto c = AddActiveCreature(k.kind, k.x, k.floor_y, k.dir);
+    c->Start();
+    for (int i = 0; i < 24; ++i) c->U();
+    EXPECT_EQ(c->x, k.wall_x) << k.kind << " " << k.dir;
+    EXPECT_EQ(c->y, k.floor_y) << k.kind << " " << k.dir;
+    for (int i = 0; i < 20; ++i) c->U();  // up the wall
+    EXPECT_EQ(c->x, k.wall_x) << k.kind << " " << k.dir;
+    EXPECT_EQ(c->y, k.floor_y - 20) << k.kind << " " << k.dir;
+  }
+}
+
 TEST_F(CreatureTest, BigCreatureNeedsThreeStrikesSeparatedByCoolDowns) {
   Solid(0, 49, 21, 21);
   auto c = AddActiveCreature(4, 400, 16 * 20 + 8, 1);
