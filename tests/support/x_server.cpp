@@ -11,36 +11,51 @@ namespace testing_support {
 
 using namespace std::chrono_literals;
 
-Xvfb::Xvfb(bool black_root, const std::string& screen) {
-  // -displayfd picks a free display number and writes it to the pipe once the server is ready, so
-  // parallel tests never race for a number.
+namespace {
+
+// Starts Xvfb on display `number` and returns its pid once it reports ready, or 0.
+pid_t StartXvfb(int number, bool black_root, const std::string& screen) {
   int fds[2];
-  if (pipe(fds) != 0) return;
-  pid_ = fork();
-  if (pid_ == 0) {
+  if (pipe(fds) != 0) return 0;
+  const pid_t pid = fork();
+  if (pid == 0) {
     close(fds[0]);
+    const std::string display = ":" + std::to_string(number);
     const std::string fd = std::to_string(fds[1]);
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     dup2(null, 2);
-    std::vector<const char*> argv = {"Xvfb", "-displayfd",   fd.c_str(),  "-screen",
-                                     "0",    screen.c_str(), "-nolisten", "tcp"};
+    std::vector<const char*> argv = {"Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen",
+                                     "0",    screen.c_str(),  "-nolisten",  "tcp"};
     if (black_root) argv.push_back("-br");
     argv.push_back(nullptr);
     execvp("Xvfb", const_cast<char* const*>(argv.data()));
     _exit(127);
   }
   close(fds[1]);
-  std::string number;
+  std::string reported;
   char c;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+  while (read(fds[0], &c, 1) == 1 && c != '\n') reported += c;
   close(fds[0]);
-  if (number.empty()) {
-    WaitExit(pid_, 2000ms);
-    pid_ = 0;
-    return;
+  if (reported.empty()) {
+    WaitExit(pid, 2000ms);
+    return 0;
   }
-  display_ = ":" + number;
+  return pid;
+}
+
+}  // namespace
+
+Xvfb::Xvfb(bool black_root, const std::string& screen) {
+  // Each test process takes display numbers of its own, derived from its pid, rather than the
+  // lowest free one: a server another test is just stopping removes its socket on the way out,
+  // and a new server that had taken the same number would lose its socket to that clean-up.
+  // -displayfd reports on the pipe once the server is ready; a number in use fails at once.
+  for (int attempt = 0; attempt < 8 && pid_ == 0; ++attempt) {
+    const int number = 100 + (static_cast<int>(getpid()) * 8 + attempt) % 30000;
+    pid_ = StartXvfb(number, black_root, screen);
+    if (pid_ != 0) display_ = ":" + std::to_string(number);
+  }
 }
 
 Xvfb::~Xvfb() { StopProcess(pid_); }

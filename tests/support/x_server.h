@@ -9,10 +9,10 @@
 
 namespace testing_support {
 
-// An Xvfb on a free display number with one screen of `screen` (WIDTHxHEIGHTxDEPTH), stopped when
-// this object goes. display() is empty when the server could not start. `black_root` starts it
-// with a black root window instead of the default pattern, so that a window shows black wherever
-// nothing has been drawn into it yet.
+// An Xvfb on a free display number of this process's own, with one screen of `screen`
+// (WIDTHxHEIGHTxDEPTH), stopped when this object goes. display() is empty when the server could
+// not start. `black_root` starts it with a black root window instead of the default pattern, so
+// that a window shows black wherever nothing has been drawn into it yet.
 class Xvfb {
  public:
   explicit Xvfb(bool black_root = false, const std::string& screen = "1280x1024x24");
