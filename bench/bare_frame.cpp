@@ -31,7 +31,8 @@ void DrawBareFrame(int width, int height) {
   glViewport(0, 0, width, height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  glOrtho(0, width, height, 0, -1, 1);
+  // Top-left origin: bottom and top are swapped on purpose.
+  glOrtho(0, width, height, 0, -1, 1);  // NOLINT(readability-suspicious-call-argument)
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glClearColor(0, 0, 0, 1);

@@ -47,6 +47,7 @@ struct Sprite {
 };
 std::vector<Sprite> SpritePattern() {
   std::vector<Sprite> sprites;
+  sprites.reserve(16 + 8 + 6 + 5 + 1);
   for (int f = 0; f < 16; ++f) sprites.push_back({imgcrea.get(), f});
   for (int f = 0; f < 8; ++f) sprites.push_back({imgfig.get(), f});
   for (int f = 0; f < 6; ++f) sprites.push_back({imgweapons.get(), f});

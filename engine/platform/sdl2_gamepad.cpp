@@ -31,7 +31,7 @@ void GamepadKeys::Handle(const SDL_Event& event, std::vector<Event>& out) {
       SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which);
       if (!controller) return;
       const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
-      if (pads_.count(id)) {
+      if (pads_.contains(id)) {
         SDL_GameControllerClose(controller);  // drops the extra reference just taken
         return;
       }
