@@ -131,7 +131,8 @@ class TGLDraw2DDriver : public TDraw2DDriver {
   void SetResolution(float width, float height) override {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glOrtho(0, width, height, 0, -1, 1);
+    // Top-left origin: bottom and top are swapped on purpose.
+    glOrtho(0, width, height, 0, -1, 1);  // NOLINT(readability-suspicious-call-argument)
     glMatrixMode(GL_MODELVIEW);
   }
 

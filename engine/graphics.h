@@ -97,7 +97,7 @@ class TDraw2DGraphics : public TGraphics {
 };
 
 // A window opened through the platform layer, as the context of the GL and null drivers.
-class TWindowGraphics : public TGraphics {
+class TWindowGraphics final : public TGraphics {
  public:
   // Opens the platform window (with a GL context when `with_gl`); throws TRuntimeError with the
   // platform's one-line reason when it cannot.
@@ -152,7 +152,7 @@ class TDrawStateCache {
 // Software pacing of Flip(-1): the next present time advances by 1000/hertz ms per frame, with the
 // remainder spread so that `hertz` frames take exactly 1000 ms.
 struct TFlipPacing {
-  void Start(int hertz, int now);
+  void Start(int rate, int now);
   // Advances to the next present time; returns how many ms to sleep (0: present at once, and the
   // schedule restarts from `now` instead of catching up).
   int Next(int now);

@@ -77,6 +77,7 @@ void TFo::Dr(const std::string& text, int x, int y, int xalign, int yalign) cons
   if (xalign == 1) {
     px -= GW(text);
   } else if (xalign == 2) {
+    // NOLINTNEXTLINE(bugprone-integer-division): the game halves in ints
     px -= GW(text) / 2;  // integer halving, toward zero
   }
   if (yalign == 1) {

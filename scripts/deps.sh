@@ -8,9 +8,9 @@ packages=(build-essential cmake pkg-config libsdl2-dev libpng-dev zlib1g-dev lib
 if [ "${1:-play}" = test ]; then
   # Tests, benchmarks, the data generators (FreeType, the font), the desktop tests (X server,
   # XTEST keys, screenshots, Xlib and XFixes headers, a window manager for fullscreen), the
-  # fuzzers (clang's libFuzzer) and the package checks.
+  # fuzzers (clang's libFuzzer), the package checks, the format check and clang-tidy.
   packages+=(libgtest-dev googletest libbenchmark-dev libfreetype-dev fonts-dejavu-core xvfb xdotool
-             imagemagick x11-utils libx11-dev libxfixes-dev openbox clang
+             imagemagick x11-utils libx11-dev libxfixes-dev openbox clang clang-format clang-tidy
              lintian desktop-file-utils appstream)
 fi
 
