@@ -11,6 +11,7 @@
 #include "game/drop.h"
 #include "game/figure.h"
 #include "game/globals.h"
+#include "support/drawing_fixture.h"
 #include "support/drawn.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
@@ -19,18 +20,13 @@ namespace {
 
 constexpr int kWhite = 0xFFFFFF;
 
-class ActorDrawTest : public ::testing::Test {
+class ActorDrawTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    UseBlankSheets();
+    DrawingWorldTest::SetUp();
     gamestate = kPlaying;
     now = 10000;
   }
-  void TearDown() override { ResetGlobals(); }
-
-  RecordingDriver rec;
 };
 
 TEST_F(ActorDrawTest, CreaturesOfEveryKindFacingEitherWayWaitingAwakeAndBlinking) {

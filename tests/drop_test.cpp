@@ -11,21 +11,18 @@
 #include "game/effects.h"
 #include "game/globals.h"
 #include "reference_rng.h"
+#include "support/drawing_fixture.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
 
 namespace {
 
-class DropTest : public ::testing::Test {
+class DropTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    UseBlankSheets();
+    DrawingWorldTest::SetUp();
     now = 10000;
   }
-  void TearDown() override { ResetGlobals(); }
-
   static TDrp& Place(int kind, int x, int y, int dx, int dy) {
     TDrp::Cr(kind, x, y);
     TDrp& d = *drops.ObjectEnumerator().NextObject();
@@ -37,8 +34,6 @@ class DropTest : public ::testing::Test {
     for (int c = c0; c <= c1; ++c)
       for (int r = r0; r <= r1; ++r) map[c][r] = 1;
   }
-
-  RecordingDriver rec;
 };
 
 // The first seed from which the generator's first Rand(0, 999) gives r.

@@ -10,23 +10,20 @@
 #include "engine/numbers.h"
 #include "game/effects.h"
 #include "game/globals.h"
+#include "support/drawing_fixture.h"
 #include "support/drawn.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
 
 namespace {
 
-class EffectsDrawTest : public ::testing::Test {
+class EffectsDrawTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    UseBlankSheets();
+    DrawingWorldTest::SetUp();
     SeedRnd(2024);
     now = 5000;
   }
-  void TearDown() override { ResetGlobals(); }
-
   template <class T>
   static T& Only() {
     return dynamic_cast<T&>(*effects.ObjectEnumerator().NextObject());
@@ -47,8 +44,6 @@ class EffectsDrawTest : public ::testing::Test {
     }
     return out;
   }
-
-  RecordingDriver rec;
 };
 
 TEST_F(EffectsDrawTest, ArrivalGlowFadesOutOverASecondAboveItsTurnedParticles) {

@@ -16,6 +16,7 @@
 #include "game/effects.h"
 #include "game/figure.h"
 #include "game/globals.h"
+#include "support/drawing_fixture.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
 
@@ -24,23 +25,15 @@ namespace {
 constexpr int kFloorRow = 30;                 // pixels 480..495
 constexpr int kStandY = 16 * kFloorRow - 16;  // legs box bottom at 479
 
-class FigureTest : public ::testing::Test {
+class FigureTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    EnableKeyTracking(true);
-    UseBlankSheets();
+    DrawingWorldTest::SetUp();
     for (int c = 0; c < kMapColumns; ++c) map[c][kFloorRow] = 1;
     gamestate = kPlaying;
     health = 5;
     now = 1000;
   }
-  void TearDown() override {
-    FlushKeys();
-    ResetGlobals();
-  }
-
   static void Key(int code, bool down) {
     headless::QueueEvent({down ? platform::kEventKeyDown : platform::kEventKeyUp, code});
   }
@@ -62,8 +55,6 @@ class FigureTest : public ::testing::Test {
     EXPECT_EQ(fig->act, kFigStanding);
     return *fig;
   }
-
-  RecordingDriver rec;
 };
 
 TEST_F(FigureTest, InvisibleAndStillForTheFirstSecond) {

@@ -17,6 +17,7 @@
 #include "game/globals.h"
 #include "game/playstep.h"
 #include "game/startup.h"
+#include "support/drawing_fixture.h"
 #include "support/drawn.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
@@ -26,12 +27,10 @@ namespace {
 constexpr int kFloorRow = 30;  // pixels 480..495
 constexpr int kWalkerColour = 0xFF00F0, kFigureColour = 0x00F0FF;
 
-class PlayStepOrderTest : public ::testing::Test {
+class PlayStepOrderTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    UseBlankSheets();
+    DrawingWorldTest::SetUp();
     for (int c = 0; c < kMapColumns; ++c) map[c][kFloorRow] = 1;
     gamestate = kPlaying;
     nextwave = 1000;  // no wave in these frames
@@ -40,9 +39,6 @@ class PlayStepOrderTest : public ::testing::Test {
     fig->act = kFigFalling;
     rec.Clear();
   }
-  void TearDown() override { ResetGlobals(); }
-
-  RecordingDriver rec;
 };
 
 TEST_F(PlayStepOrderTest, BackgroundThenDropsCreaturesAndFigureEachWhereItsUpdateLeftIt) {
@@ -105,8 +101,7 @@ std::string LayerOf(const Drawn& d) {
 }
 
 TEST_F(PlayStepOrderTest, WholeFrameStartsAlphaBlendedAndClearAndLayersByState) {
-  font = TFo::Load(std::string(STOMP_SOURCE_DIR) + "/gfx/font", 32);
-  ASSERT_TRUE(font);
+  ASSERT_TRUE(LoadGameFont());
   struct Case {
     int state;
     std::vector<std::string> layers;

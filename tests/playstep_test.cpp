@@ -21,21 +21,18 @@
 #include "game/playstep.h"
 #include "game/spawn.h"
 #include "reference_rng.h"
+#include "support/drawing_fixture.h"
 #include "support/headless_run.h"
 #include "support/recording_driver.h"
 #include "support/world_fixture.h"
 
 namespace {
 
-class PlayStepTest : public ::testing::Test {
+class PlayStepTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    EnableKeyTracking(true);
-    UseBlankSheets();
-    font = TFo::Load(std::string(STOMP_SOURCE_DIR) + "/gfx/font", 32);
-    ASSERT_TRUE(font);
+    DrawingWorldTest::SetUp();
+    ASSERT_TRUE(LoadGameFont());
     for (int c = 0; c < kMapColumns; ++c) map[c][30] = 1;
     spawns[0] = {{100, 464}, {300, 464}, {500, 464}};
     spawns[1] = {{200, 472}, {600, 472}};
@@ -46,11 +43,6 @@ class PlayStepTest : public ::testing::Test {
     spawns[6] = {{700, 464}};
     now = 3000;
   }
-  void TearDown() override {
-    FlushKeys();
-    ResetGlobals();
-  }
-
   static void Tap(int code) {
     headless::QueueEvent({platform::kEventKeyDown, code});
     headless::QueueEvent({platform::kEventKeyUp, code});
@@ -72,8 +64,6 @@ class PlayStepTest : public ::testing::Test {
     }
     return false;
   }
-
-  RecordingDriver rec;
 };
 
 TEST_F(PlayStepTest, SeededStartPlacesTheFigureAndTheFirstThreeCreatures) {

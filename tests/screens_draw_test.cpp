@@ -24,6 +24,7 @@
 #include "game/playstep.h"
 #include "game/screens.h"
 #include "game/startup.h"
+#include "support/drawing_fixture.h"
 #include "support/drawn.h"
 #include "support/headless_run.h"
 #include "support/recording_driver.h"
@@ -35,24 +36,15 @@ constexpr int kWhite = 0xFFFFFF, kYellow = 0xFFFF00, kRed = 0xFF0000;
 constexpr int kGreen = 0x00FF00, kCyan = 0x00FFFF, kAzure = 0x0080FF;
 constexpr int kSupplyColour[3] = {kGreen, kCyan, kAzure};  // healing, ammunition, blasting
 
-class ScreensDrawTest : public ::testing::Test {
+class ScreensDrawTest : public DrawingWorldTest {
  protected:
   void SetUp() override {
-    ResetGlobals();
-    rec.Open();
-    EnableKeyTracking(true);
-    UseBlankSheets();
-    font = TFo::Load(std::string(STOMP_SOURCE_DIR) + "/gfx/font", 32);
-    ASSERT_TRUE(font);
+    DrawingWorldTest::SetUp();
+    ASSERT_TRUE(LoadGameFont());
     // Counters apart from each other, so that a frame taken from the wrong one shows.
     anim16 = 13;
     anim8 = 5;
   }
-  void TearDown() override {
-    FlushKeys();
-    ResetGlobals();
-  }
-
   std::vector<Drawn> Seen() const { return SeenBy(rec); }
 
   // One menu line: white, or yellow between two full-width bars when selected.
@@ -63,8 +55,6 @@ class ScreensDrawTest : public ::testing::Test {
     }
     out.push_back(Text(text, 400, y, kCentred, selected ? kYellow : kWhite));
   }
-
-  RecordingDriver rec;
 };
 
 TEST_F(ScreensDrawTest, HudInEveryStateWithEveryHeldItem) {
