@@ -38,7 +38,7 @@ class ListTest : public ::testing::Test {
 
  public:  // the case tables' actions act on the fixture
   ObjPtr Named(const std::string& name) {
-    if (!objects_.count(name)) objects_[name] = std::make_shared<Obj>(name);
+    if (!objects_.contains(name)) objects_[name] = std::make_shared<Obj>(name);
     return objects_[name];
   }
 

@@ -79,7 +79,7 @@ TEST_F(StatsTest, MissingFileIsNoErrorAndCreatesNothing) {
 }
 
 TEST_F(StatsTest, ShortFileRaisesTheReadErrorAndStaysAsItWas) {
-  const std::string short_file = Bytes({1, 2, 3, 4, 5}) + "\x06\x00";
+  const std::string short_file = Bytes({1, 2, 3, 4, 5}) + std::string("\x06\x00", 2);
   WriteFile("stats.dat", short_file);
   try {
     LoadStats();

@@ -34,8 +34,8 @@ Sdf RoundBox(Point c, float half_w, float half_h, float r) {
   };
 }
 
-Sdf Polygon(std::vector<Point> v) {
-  return [v = std::move(v)](Point p) {
+Sdf Polygon(std::vector<Point> corners) {
+  return [v = std::move(corners)](Point p) {
     float best = 1e9f;
     bool inside = false;
     for (std::size_t i = 0, j = v.size() - 1; i < v.size(); j = i++) {

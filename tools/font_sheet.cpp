@@ -17,7 +17,8 @@ std::string FontSheet::MetricsText() const {
 
 void FontSheet::DrawText(RgbaImage& target, const std::string& text, int x, int y,
                          std::uint32_t rgb, float alpha, int shrink) const {
-  float pen = static_cast<float>(x - xo / shrink);
+  // The pen starts on a whole pixel.
+  float pen = static_cast<float>(x - xo / shrink);  // NOLINT(bugprone-integer-division)
   for (unsigned char ch : text) {
     const int cx = (ch % kGlyphsAcross) * kGlyphCell, cy = (ch / kGlyphsAcross) * kGlyphCell;
     for (int j = 0; j < kGlyphCell / shrink; ++j) {
@@ -110,7 +111,7 @@ std::optional<FontSheet> RenderFont(const FontSettings& settings, std::string* e
   for (int code = 0; code < 256; ++code) {
     if (!Printable(code) || FT_Load_Char(face, static_cast<FT_ULong>(code), FT_LOAD_RENDER) != 0)
       continue;
-    const FT_GlyphSlot g = face->glyph;
+    FT_GlyphSlot g = face->glyph;
     font.widths[code] = static_cast<int>(std::lround(g->advance.x / 64.0));
     if (code == 'H') cap_top = baseline - g->bitmap_top;
     if (code < 127) top = std::min(top, baseline - g->bitmap_top);

@@ -14,6 +14,8 @@ void Put(RgbaImage& image, int x, int y, std::uint32_t rgb, float alpha = 1) {
   std::uint8_t* px = image.At(x, y);
   for (int i = 0; i < 3; ++i) {
     const float src = static_cast<float>((rgb >> (16 - 8 * i)) & 255);
+    // Both terms are 0..255, so adding a half rounds.
+    // NOLINTNEXTLINE(bugprone-incorrect-roundings)
     px[i] = static_cast<std::uint8_t>(src * alpha + px[i] * (1 - alpha) + 0.5f);
   }
   px[3] = 255;

@@ -1,6 +1,8 @@
 #include "tools/level_rules.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <set>
 #include <utility>
@@ -145,9 +147,8 @@ constexpr int kStep[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
 int Heading(int rot) { return ((rot % 4) + 4) % 4; }
 
 bool Touches(const Level& level, BoxList boxes, int x, int y) {
-  for (const auto& s : kStep)
-    if (CoversSolid(level, boxes, x + s[0], y + s[1])) return true;
-  return false;
+  return std::any_of(std::begin(kStep), std::end(kStep),
+                     [&](const auto& s) { return CoversSolid(level, boxes, x + s[0], y + s[1]); });
 }
 
 // Replays the crawler's start and movement rules in both turning senses for several laps.

@@ -81,7 +81,8 @@ RgbaImage Coin(int size, int k) {
 RgbaImage Shard(int k) {
   Canvas c(16, 16);
   const Cell g{16};
-  const float len = 3.0f + (k % 4) * 1.0f, width = 1.4f + (k / 4) * 0.6f;
+  const float len = 3.0f + (k % 4) * 1.0f,
+              width = 1.4f + (k / 4) * 0.6f;  // NOLINT(bugprone-integer-division): k / 4 is the row
   c.Paint(Rotated(Polygon({g.P(-len, 0), g.P(0, -width), g.P(len, 0), g.P(0, width * 0.7f)}),
                   g.P(0, 0), k * 37.f),
           Lit(g.P(0, 0), g.U(len), 1.0f), 0.6f);
