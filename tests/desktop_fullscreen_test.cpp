@@ -123,7 +123,7 @@ TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
         return X("xprop -id " + window_ + " _NET_FRAME_EXTENTS").find('=') != std::string::npos;
       },
       5s));
-  X("xdotool windowactivate --sync " + window_);
+  X("timeout 20 xdotool windowactivate --sync " + window_);
   const Geometry windowed = WindowGeometry();
   ASSERT_EQ(windowed.width, 800);
   ASSERT_EQ(windowed.height, 576);

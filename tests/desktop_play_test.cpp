@@ -250,7 +250,16 @@ class DesktopPlay : public ::testing::Test {
     Focus(window_);
   }
 
-  void Focus(const std::string& window) { X("xdotool windowfocus --sync " + window); }
+  // --sync waits for the focus change without a limit, and a request lost on a busy server would
+  // hang the test: each try is bounded and repeated until the server reports the focus there.
+  void Focus(const std::string& window) {
+    ASSERT_TRUE(Eventually([&] {
+      X("timeout 5 xdotool windowfocus --sync " + window);
+      const std::string focused = X("xdotool getwindowfocus");
+      return focused.substr(0, focused.find('\n')) == window;
+    })) << "window "
+        << window << " never got the keyboard focus";
+  }
   void Key(const std::string& name) { X("xdotool key " + name); }
 
   // A screenshot of the window; empty when none could be taken (import can fail on a busy

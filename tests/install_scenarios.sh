@@ -133,7 +133,7 @@ play() {
     fail "the game does not run in $player"
   [ "$(readlink -f "$player/gfx")" = "$(readlink -f "$data")" ] ||
     fail "$player/gfx leads to $(readlink -f "$player/gfx"), not $data"
-  xdotool windowfocus --sync "$window"
+  timeout 20 xdotool windowfocus --sync "$window" || true  # the key checks that follow tell
   # Keys count once the menu is drawn (before that the window is black).
   local waited=0
   until [ "$(import -window "$window" png:- 2>/dev/null | identify -format '%[fx:mean>0.01]' -)" \

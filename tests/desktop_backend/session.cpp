@@ -90,7 +90,7 @@ void DesktopBackendTest::SetUp() {
     return width == 800 && height == 576;
   })) << "the window did not come back from fullscreen";
   const std::string id = X("xdotool search --name '^Corvane Application$'");
-  X("xdotool windowactivate --sync " + id.substr(0, id.find('\n')));
+  X("timeout 20 xdotool windowactivate --sync " + id.substr(0, id.find('\n')));
   ASSERT_TRUE(FramesUntil([] { return SDL_GetKeyboardFocus() == Window(); }))
       << "the window did not get the focus";
   FlushKeys();

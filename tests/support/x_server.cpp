@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -54,7 +55,17 @@ Xvfb::Xvfb(bool black_root, const std::string& screen) {
   for (int attempt = 0; attempt < 8 && pid_ == 0; ++attempt) {
     const int number = 100 + (static_cast<int>(getpid()) * 8 + attempt) % 30000;
     pid_ = StartXvfb(number, black_root, screen);
-    if (pid_ != 0) display_ = ":" + std::to_string(number);
+    if (pid_ == 0) continue;
+    // Now and then a client cannot connect to a server that has just said it is ready; such a
+    // server is dropped for another number rather than failing the test that uses it.
+    const std::string display = ":" + std::to_string(number);
+    for (int i = 0; i < 40 && display_.empty(); ++i) {
+      if (Capture("DISPLAY=" + display + " xprop -root >/dev/null 2>&1 && echo up") == "up\n")
+        display_ = display;
+      else
+        std::this_thread::sleep_for(50ms);
+    }
+    if (display_.empty()) StopProcess(pid_);
   }
 }
 
