@@ -24,7 +24,7 @@ for n in $(seq 90 140); do
 done
 [ -n "$display" ] || { echo "xvfb_random_input: no free display" >&2; exit 2; }
 export DISPLAY="$display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 

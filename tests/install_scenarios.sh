@@ -101,7 +101,7 @@ for n in $(seq 150 199); do
 done
 [ -n "$display" ] || fail "no free display"
 export DISPLAY=$display LIBGL_ALWAYS_SOFTWARE=1
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 

@@ -26,8 +26,10 @@ pid_t StartXvfb(int number, bool black_root, const std::string& screen) {
     const int null = open("/dev/null", O_WRONLY);
     dup2(null, 1);
     dup2(null, 2);
+    // -noreset: by default the server resets whenever its last client leaves, and a client
+    // connecting during that reset is refused; the readiness probe below is such a last client.
     std::vector<const char*> argv = {"Xvfb", display.c_str(), "-displayfd", fd.c_str(), "-screen",
-                                     "0",    screen.c_str(),  "-nolisten",  "tcp"};
+                                     "0",    screen.c_str(),  "-nolisten",  "tcp",      "-noreset"};
     if (black_root) argv.push_back("-br");
     argv.push_back(nullptr);
     execvp("Xvfb", const_cast<char* const*>(argv.data()));
