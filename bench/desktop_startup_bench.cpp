@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "bench/run_child.h"
+#include "support/x_client.h"
 #include "support/x_server.h"
 
 namespace {
@@ -71,18 +72,6 @@ bool ColumnShowsAFrame(Display* display, Window window) {
   return drawn;
 }
 
-void RequestClose(Display* display, Window window) {
-  XEvent event{};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
-}
-
 struct DesktopRun {
   bool ok = false;
   std::string error;
@@ -115,7 +104,7 @@ DesktopRun RunOnDisplay(Display* display, const std::string& name, const std::st
   }
   std::this_thread::sleep_for(200ms);  // past the start-up transient, as a player would be
   const Clock::time_point close = Clock::now();
-  RequestClose(display, window);
+  testing_support::RequestClose(display, window);
   run.status = testing_support::FinishProcess(pid, 10s);
   run.close_to_exit = Since(close);
   run.ok = run.status == 0;

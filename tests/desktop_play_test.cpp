@@ -3,7 +3,6 @@
 // window manager sends, and the pointer image the server shows. The install is checked the same
 // way: `cmake --install` into a temporary prefix, then the launcher starts the game.
 // Each case starts its own Xvfb on a free display, so cases can run in parallel.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,12 +23,13 @@
 #include "support/headless_run.h"
 #include "support/x_server.h"
 // Last: the X headers define macros such as Bool and None that other headers use as names.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
+#include "support/x_client.h"
 
 using testing_support::Capture;
 using testing_support::HaveGfx;
+using testing_support::PointerVisible;
 using testing_support::ReadFile;
+using testing_support::RequestClose;
 using testing_support::StartProcess;
 using testing_support::StopProcess;
 using testing_support::TempDir;
@@ -123,77 +123,6 @@ FigureSpot FindFigure(const Shot& shot) {
 
 constexpr int kFigurePixels = 40;  // well below the standing frame's, well above a few shards
 
-// The calls into the X library a window manager would make; loaded at run time, so the test
-// executable keeps linking only what the other suites link.
-class XLibrary {
- public:
-  XLibrary() {
-    x11_ = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
-    xfixes_ = dlopen("libXfixes.so.3", RTLD_NOW | RTLD_LOCAL);
-    if (!x11_ || !xfixes_) return;
-    open_ = Load<decltype(&XOpenDisplay)>(x11_, "XOpenDisplay");
-    close_ = Load<decltype(&XCloseDisplay)>(x11_, "XCloseDisplay");
-    atom_ = Load<decltype(&XInternAtom)>(x11_, "XInternAtom");
-    send_ = Load<decltype(&XSendEvent)>(x11_, "XSendEvent");
-    flush_ = Load<decltype(&XFlush)>(x11_, "XFlush");
-    free_ = Load<decltype(&XFree)>(x11_, "XFree");
-    cursor_ = Load<decltype(&XFixesGetCursorImage)>(xfixes_, "XFixesGetCursorImage");
-  }
-  ~XLibrary() {
-    if (xfixes_) dlclose(xfixes_);
-    if (x11_) dlclose(x11_);
-  }
-  bool Ready() const { return open_ && close_ && atom_ && send_ && flush_ && free_ && cursor_; }
-
-  // The close box: WM_PROTOCOLS / WM_DELETE_WINDOW, as a window manager sends it.
-  bool RequestClose(const std::string& display, unsigned long window) {
-    Display* d = open_(display.c_str());
-    if (!d) return false;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = window;
-    event.xclient.message_type = atom_(d, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(atom_(d, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    const Status sent = send_(d, window, False, NoEventMask, &event);
-    flush_(d);
-    close_(d);
-    return sent != 0;
-  }
-
-  // Whether the pointer image the server shows now has any visible pixel; nullopt when unknown.
-  std::optional<bool> PointerVisible(const std::string& display) {
-    Display* d = open_(display.c_str());
-    if (!d) return std::nullopt;
-    std::optional<bool> visible;
-    if (XFixesCursorImage* image = cursor_(d)) {
-      visible = false;
-      for (int i = 0; i < image->width * image->height; ++i)
-        if ((image->pixels[i] >> 24) & 0xFF) visible = true;
-      free_(image);
-    }
-    close_(d);
-    return visible;
-  }
-
- private:
-  template <class F>
-  static F Load(void* library, const char* name) {
-    return reinterpret_cast<F>(dlsym(library, name));
-  }
-
-  void* x11_ = nullptr;
-  void* xfixes_ = nullptr;
-  decltype(&XOpenDisplay) open_ = nullptr;
-  decltype(&XCloseDisplay) close_ = nullptr;
-  decltype(&XInternAtom) atom_ = nullptr;
-  decltype(&XSendEvent) send_ = nullptr;
-  decltype(&XFlush) flush_ = nullptr;
-  decltype(&XFree) free_ = nullptr;
-  decltype(&XFixesGetCursorImage) cursor_ = nullptr;
-};
-
 class DesktopPlay : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -202,11 +131,14 @@ class DesktopPlay : public ::testing::Test {
     if (xvfb_->display().empty())
       GTEST_SKIP() << "Xvfb could not start, so there is no X server to play in";
     display_ = xvfb_->display();
+    x_ = XOpenDisplay(display_.c_str());
+    ASSERT_NE(x_, nullptr) << "cannot connect to " << display_;
   }
 
   void TearDown() override {
     StopProcess(other_);
     StopProcess(game_);
+    if (x_) XCloseDisplay(x_);
   }
 
   // Starts `argv` with this display, in `dir`, with `env` added; output goes to dir/.output.
@@ -334,8 +266,8 @@ class DesktopPlay : public ::testing::Test {
   std::string Output() { return ReadFile(output_).value_or(""); }
 
   TempDir dir_;
-  XLibrary xlib_;
   std::unique_ptr<Xvfb> xvfb_;
+  Display* x_ = nullptr;  // the test's own connection, as a window manager's
   pid_t game_ = 0;
   pid_t other_ = 0;
   std::string display_;
@@ -378,28 +310,22 @@ TEST_F(DesktopPlay, MenuFollowsRealKeysAndAHeldKeyCountsOnce) {
   EXPECT_EQ(SettlesOn(kMenuLines, 1), 1);
 
   // The close box on the menu quits like the quit line: status 0, nothing saved.
-  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
-  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  ASSERT_TRUE(RequestClose(x_, std::stoul(window_)));
   EXPECT_EQ(WaitExit(game_, kPatience), 0) << Output();
   game_ = 0;
   EXPECT_FALSE(fs::exists(dir_.File("stats.dat")));
 }
 
 TEST_F(DesktopPlay, PointerIsHiddenOverTheClientAreaOnly) {
-  if (!xlib_.Ready())
-    GTEST_SKIP() << "libX11 or libXfixes could not be loaded, so the pointer image is unknown";
   StartGame();
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
   // The window sits centred on the 1280x1024 screen: (240, 224) to (1040, 800).
   X("xdotool mousemove 20 20");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }))
-      << "outside the window";
+  EXPECT_TRUE(Eventually([&] { return PointerVisible(x_) == true; })) << "outside the window";
   X("xdotool mousemove 640 512");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == false; }))
-      << "over the client area";
+  EXPECT_TRUE(Eventually([&] { return PointerVisible(x_) == false; })) << "over the client area";
   X("xdotool mousemove 1200 1000");
-  EXPECT_TRUE(Eventually([&] { return xlib_.PointerVisible(display_) == true; }))
-      << "after leaving it";
+  EXPECT_TRUE(Eventually([&] { return PointerVisible(x_) == true; })) << "after leaving it";
 }
 
 TEST_F(DesktopPlay, SpaceStartsAGameAndEscapePausesAndContinues) {
@@ -457,13 +383,12 @@ TEST_F(DesktopPlay, LosingTheFocusReleasesAHeldKey) {
 }
 
 TEST_F(DesktopPlay, CloseBoxDuringAGameSavesItAndCloses) {
-  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
   // Bytes past the sixth number are ignored on load; a save rewrites exactly 24.
   WriteFile(dir_.File("stats.dat"), StatsBytes({40, 5, 12, 1, 2, 3}) + "extra");
   StartGame();
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  ASSERT_TRUE(RequestClose(x_, std::stoul(window_)));
   EXPECT_EQ(WaitExit(game_, kPatience), 0) << Output();
   game_ = 0;
   EXPECT_EQ(X("xdotool search --name '^Corvane Application$'"), "") << "the window is still there";
@@ -471,7 +396,6 @@ TEST_F(DesktopPlay, CloseBoxDuringAGameSavesItAndCloses) {
 }
 
 TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
-  ASSERT_TRUE(xlib_.Ready()) << "libX11 or libXfixes could not be loaded";
   const fs::path build = fs::path(STOMP_DESKTOP_EXE).parent_path();
   const fs::path prefix = dir_.File("prefix");
   const std::string install =
@@ -491,7 +415,7 @@ TEST_F(DesktopPlay, InstalledLauncherPlaysInThePlayersDataFolder) {
          {{"XDG_DATA_HOME", data_home.string()}});
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
   ASSERT_NO_FATAL_FAILURE(StartPlaying());
-  ASSERT_TRUE(xlib_.RequestClose(display_, std::stoul(window_)));
+  ASSERT_TRUE(RequestClose(x_, std::stoul(window_)));
   EXPECT_EQ(WaitExit(game_, kPatience), 0) << Output();
   game_ = 0;
   EXPECT_EQ(fs::read_symlink(data_home / "stomp/gfx"), prefix / "share/games/stomp/gfx");

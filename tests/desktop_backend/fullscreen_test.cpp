@@ -13,8 +13,7 @@
 #include "engine/pixmap.h"
 #include "engine/system.h"
 // Last: the X headers define macros such as Bool and None that other headers use as names.
-#include <X11/Xlib.h>
-#include <X11/extensions/Xfixes.h>
+#include "support/x_client.h"
 
 namespace {
 
@@ -28,12 +27,7 @@ bool CoversTheScreen() {
 bool PointerVisible() {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return false;
-  bool visible = false;
-  if (XFixesCursorImage* image = XFixesGetCursorImage(display)) {
-    for (int i = 0; i < image->width * image->height; ++i)
-      if ((image->pixels[i] >> 24) & 0xFF) visible = true;
-    XFree(image);
-  }
+  const bool visible = testing_support::PointerVisible(display).value_or(false);
   XCloseDisplay(display);
   return visible;
 }
