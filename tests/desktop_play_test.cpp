@@ -316,6 +316,32 @@ TEST_F(DesktopPlay, MenuFollowsRealKeysAndAHeldKeyCountsOnce) {
   EXPECT_FALSE(fs::exists(dir_.File("stats.dat")));
 }
 
+// A window manager that sizes windows itself (a tiling one) may give the game another size than
+// it asked for: the picture is then scaled into it as in fullscreen, not drawn in a corner. With
+// no window manager here, a resize from outside reaches the window as such a one's would.
+TEST_F(DesktopPlay, AWindowResizedFromOutsideShowsThePictureScaled) {
+  StartGame();
+  ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());
+  ASSERT_TRUE(Eventually([&] { return Screen().Selected(kMenuLines) == 0; })) << Output();
+  X("xdotool windowsize " + window_ + " 1000 720");
+  // A quarter larger, smoothed: the first line's upper bar, game rows 176 and 177, covers rows 220
+  // to 222 across the whole width; drawn unscaled in the bottom-left corner it would be at rows
+  // 320 and 321, 800 pixels wide.
+  const auto bar_across = [](const Shot& shot) {
+    for (int y = 218; y <= 224; ++y)
+      if (shot.Is(1, y, 255, 255, 0) && shot.Is(500, y, 255, 255, 0) &&
+          shot.Is(998, y, 255, 255, 0))
+        return true;
+    return false;
+  };
+  Shot shot;
+  EXPECT_TRUE(Eventually([&] {
+    shot = Screen();
+    return shot.width == 1000 && bar_across(shot);
+  })) << "no selection bar across a "
+      << shot.width << "x" << shot.height << " window";
+}
+
 TEST_F(DesktopPlay, PointerIsHiddenOverTheClientAreaOnly) {
   StartGame();
   ASSERT_NO_FATAL_FAILURE(FindAndFocusWindow());

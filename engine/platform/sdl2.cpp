@@ -6,11 +6,12 @@
 //  - key press, release and auto-repeat (SDL's repeat flag) for the keys of KeyCode() below;
 //    left/right shift, control and alt as 160..165;
 //  - F11 and Alt+Enter switch between the window and desktop fullscreen on the monitor the window
-//    is on; these keys never reach the engine. The game always draws an offscreen picture of the
+//    is on; these keys never reach the engine and take effect at the next present, between two
+//    frames. Once the window first changes size, the game draws into an offscreen picture of the
 //    window's first drawable size (engine/platform/sdl2_picture.h), shown 1:1 in the window and
 //    scaled to fit, centred on black, in fullscreen; so DrawableSize, the viewport, the scissor and
-//    every read-back stay in the game's coordinates. Leaving fullscreen gives back the window at
-//    its place;
+//    every read-back stay in the game's coordinates. Until then it draws straight into the
+//    window. Leaving fullscreen gives back the window at its place;
 //  - gamepads through SDL's game controller support, attached and removed while running, as the
 //    keys of engine/platform/sdl2_gamepad.h;
 //  - activation: focus gained/lost; close request: SDL_QUIT (close box, Alt+F4 through the window
@@ -18,6 +19,8 @@
 //  - the pointer hidden over the client area only (on X11 and Windows SDL sets the cursor per
 //    window), which in fullscreen is the whole screen;
 //  - the window icon from gfx/icon.png (the window keeps the system's icon when it is missing);
+//    the icon and gamepad support are set up right after the first frame is shown, so that the
+//    window shows the game as early as it can;
 //  - swap interval per SwapWindow call; the drawable size for HiDPI screens, as the display the
 //    window opened on reports it;
 //  - no display is an error, not SDL's silent fallback to an invisible offscreen window.
@@ -71,7 +74,12 @@ struct State {
   int swap_interval = -1;  // as last set; -1 before the first swap
   bool pointer_hidden = false;
   bool gamepads_ready = false;
+  bool finish_opening = false;  // the icon and gamepads wait until the first frame is shown
+  // The picture is made when the window first changes size; until then the game draws straight
+  // into the window, which spares the framebuffer and a full-window copy per frame.
   platform::ScaledPicture picture;
+  int width_at_open = 0, height_at_open = 0;  // the window's drawable as it opened: the game's
+  bool toggle_requested = false;              // a fullscreen key was pressed since the last present
   platform::GamepadKeys gamepads;
   // Keys whose press switched fullscreen: their repeats and release are not passed on either.
   std::array<bool, SDL_NUM_SCANCODES> toggle_keys_down{};
@@ -183,9 +191,14 @@ bool IsFullscreenToggle(const SDL_Keysym& key) {
          ((key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT));
 }
 
+bool EnsurePicture() {
+  State& s = S();
+  return s.picture.Ready() || s.picture.Create(s.width_at_open, s.height_at_open);
+}
+
 void ToggleFullscreen() {
   State& s = S();
-  if (!s.window || !s.picture.Ready()) return;  // an unscaled picture would sit in a corner
+  if (!EnsurePicture()) return;  // an unscaled picture would sit in a corner
   const bool full = SDL_GetWindowFlags(s.window) & SDL_WINDOW_FULLSCREEN;
   SDL_SetWindowFullscreen(s.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
@@ -200,7 +213,7 @@ bool HandleFullscreenKey(const SDL_KeyboardEvent& key) {
   }
   if (key.repeat) return down;
   down = IsFullscreenToggle(key.keysym);
-  if (down) ToggleFullscreen();
+  if (down) S().toggle_requested = true;
   return down;
 }
 
@@ -255,6 +268,50 @@ void SetIcon(SDL_Window* window) {
 
 void ApplyPointer() { SDL_ShowCursor(S().pointer_hidden ? SDL_DISABLE : SDL_ENABLE); }
 
+// What the window does not need to show its first frame: the gamepad subsystem (the controller
+// database, device enumeration) and the icon's decoding would keep the player waiting that much
+// longer for the menu.
+void FinishOpening() {
+  State& s = S();
+  s.finish_opening = false;
+  SetIcon(s.window);
+  // Without game controller support the keyboard still plays.
+  if (!s.gamepads_ready) s.gamepads_ready = InitSubsystem(SDL_INIT_GAMECONTROLLER, nullptr);
+}
+
+void Present(int sync) {
+  State& s = S();
+  int interval = sync != 0 ? 1 : 0;
+  if (interval != s.swap_interval) {
+    SDL_GL_SetSwapInterval(interval);
+    s.swap_interval = interval;
+  }
+  if (!s.picture.Ready()) {
+    SDL_GL_SwapWindow(s.window);
+    return;
+  }
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(s.window, &width, &height);
+  s.picture.DrawOntoWindow(width, height);
+  SDL_GL_SwapWindow(s.window);
+  s.picture.Rebind();
+}
+
+// Between two frames, so that the next one is drawn whole into whatever is bound from now on: the
+// fullscreen keys take effect, and a window resized from outside (a window manager's own
+// fullscreen) gets its scaled picture.
+void BetweenFrames() {
+  State& s = S();
+  if (s.toggle_requested) {
+    s.toggle_requested = false;
+    ToggleFullscreen();
+  } else if (!s.picture.Ready()) {
+    int width = 0, height = 0;
+    SDL_GL_GetDrawableSize(s.window, &width, &height);
+    if (width != s.width_at_open || height != s.height_at_open) EnsurePicture();
+  }
+}
+
 }  // namespace
 
 namespace platform {
@@ -289,8 +346,6 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     }
     s.video_ready = true;
   }
-  // Without game controller support the keyboard still plays.
-  if (!s.gamepads_ready) s.gamepads_ready = InitSubsystem(SDL_INIT_GAMECONTROLLER, nullptr);
   if (with_gl) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -309,7 +364,7 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
     error = std::string("cannot open a window: ") + SDL_GetError();
     return false;
   }
-  SetIcon(s.window);
+  s.finish_opening = true;
   if (with_gl) {
     s.context = SDL_GL_CreateContext(s.window);
     if (!s.context) {
@@ -326,9 +381,7 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
       glClear(GL_COLOR_BUFFER_BIT);
       SDL_GL_SwapWindow(s.window);
     }
-    int drawable_width = 0, drawable_height = 0;
-    SDL_GL_GetDrawableSize(s.window, &drawable_width, &drawable_height);
-    s.picture.Create(drawable_width, drawable_height);
+    SDL_GL_GetDrawableSize(s.window, &s.width_at_open, &s.height_at_open);
   }
   ApplyPointer();
   return true;
@@ -345,37 +398,31 @@ void CloseWindow() {
   s.gamepads.CloseAll();
   if (s.gamepads_ready) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   s.gamepads_ready = false;
+  s.finish_opening = false;
+  s.toggle_requested = false;
   s.toggle_keys_down.fill(false);
   s.pending.clear();
 }
 
 void SwapWindow(int sync) {
   State& s = S();
-  if (!s.window || !s.context) return;
-  int interval = sync != 0 ? 1 : 0;
-  if (interval != s.swap_interval) {
-    SDL_GL_SetSwapInterval(interval);
-    s.swap_interval = interval;
+  if (!s.window) return;
+  if (s.context) {
+    Present(sync);
+    BetweenFrames();
   }
-  if (!s.picture.Ready()) {
-    SDL_GL_SwapWindow(s.window);
-    return;
-  }
-  int width = 0, height = 0;
-  SDL_GL_GetDrawableSize(s.window, &width, &height);
-  s.picture.DrawOntoWindow(width, height);
-  SDL_GL_SwapWindow(s.window);
-  s.picture.Rebind();
+  s.toggle_requested = false;  // without GL there is no picture to scale
+  if (s.finish_opening) FinishOpening();
 }
 
-// The picture's size, which is the window's drawable as it opened; the window's own drawable
-// without the picture.
+// The game's size: the window's drawable as it opened, which the picture keeps whatever size the
+// window takes; a window without GL has only its own.
 void DrawableSize(int& width, int& height) {
   State& s = S();
   width = height = 0;
-  if (s.picture.Ready()) {
-    width = s.picture.width();
-    height = s.picture.height();
+  if (s.context) {
+    width = s.width_at_open;
+    height = s.height_at_open;
   } else if (s.window) {
     SDL_GL_GetDrawableSize(s.window, &width, &height);
   }

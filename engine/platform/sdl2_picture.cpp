@@ -48,6 +48,27 @@ struct FramebufferCalls {
 
 FramebufferCalls gl;
 
+// The picture clears and copies between the game's frames: the game's clear colour and scissor
+// test are put back afterwards, and the scissor must not clip what the picture does meanwhile.
+class KeepGameState {
+ public:
+  KeepGameState() {
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear_);
+    scissor_ = glIsEnabled(GL_SCISSOR_TEST);
+    if (scissor_) glDisable(GL_SCISSOR_TEST);
+  }
+  ~KeepGameState() {
+    glClearColor(clear_[0], clear_[1], clear_[2], clear_[3]);
+    if (scissor_) glEnable(GL_SCISSOR_TEST);
+  }
+  KeepGameState(const KeepGameState&) = delete;
+  KeepGameState& operator=(const KeepGameState&) = delete;
+
+ private:
+  GLfloat clear_[4] = {};
+  GLboolean scissor_ = GL_FALSE;
+};
+
 }  // namespace
 
 SDL_Rect FitPicture(int width, int height, int drawable_width, int drawable_height) {
@@ -79,6 +100,7 @@ bool ScaledPicture::Create(int width, int height) {
   }
   width_ = width;
   height_ = height;
+  KeepGameState keep;
   glClearColor(0, 0, 0, 0);
   glClear(GL_COLOR_BUFFER_BIT);
   return true;
@@ -93,24 +115,18 @@ void ScaledPicture::Destroy() {
 }
 
 void ScaledPicture::DrawOntoWindow(int drawable_width, int drawable_height) {
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-  if (scissor) glDisable(GL_SCISSOR_TEST);  // it would clip the copy too
-
+  KeepGameState keep;
   gl.bind_framebuffer(GL_DRAW_FRAMEBUFFER, 0);
   const SDL_Rect to = FitPicture(width_, height_, drawable_width, drawable_height);
   if (to.w != drawable_width || to.h != drawable_height) {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glClearColor(clear[0], clear[1], clear[2], clear[3]);
   }
   // Whole multiples keep every game pixel a sharp square; other sizes are smoothed, or pixels
   // would come out in two widths.
   const bool whole = to.w % width_ == 0 && to.h % height_ == 0;
   gl.blit_framebuffer(0, 0, width_, height_, to.x, to.y, to.x + to.w, to.y + to.h,
                       GL_COLOR_BUFFER_BIT, whole ? GL_NEAREST : GL_LINEAR);
-  if (scissor) glEnable(GL_SCISSOR_TEST);
 }
 
 void ScaledPicture::Rebind() { gl.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_); }

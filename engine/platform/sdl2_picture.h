@@ -1,8 +1,8 @@
-// The desktop game's picture kept apart from the window: the game draws into an offscreen
-// framebuffer of the size the window's drawable had when it opened, and each present copies it
-// onto the window, scaled to the largest size that fits with its aspect kept, centred, the rest
-// black. The game's coordinates, viewport, scissor and read-backs therefore stay the same whatever
-// size the window takes (fullscreen).
+// The desktop game's picture kept apart from the window once the window has changed size: the game
+// draws into an offscreen framebuffer of the size the window's drawable had when it opened, and
+// each present copies it onto the window, scaled to the largest size that fits with its aspect
+// kept, centred, the rest black. The game's coordinates, viewport, scissor and read-backs therefore
+// stay the same whatever size the window takes (fullscreen).
 #pragma once
 
 #include <SDL.h>
@@ -17,8 +17,8 @@ SDL_Rect FitPicture(int width, int height, int drawable_width, int drawable_heig
 class ScaledPicture {
  public:
   // Makes the framebuffer in the current GL context, cleared black and bound for drawing and
-  // reading. False when the context has no framebuffer objects; then nothing is bound and the game
-  // draws straight into the window.
+  // reading; the game's clear colour and scissor test are kept. False when the context has no
+  // framebuffer objects; then nothing is bound and the game draws straight into the window.
   bool Create(int width, int height);
   void Destroy();
   bool Ready() const { return framebuffer_ != 0; }

@@ -34,8 +34,9 @@ bool PointerVisible() {
 
 class FullscreenTest : public DesktopBackendTest {
  protected:
-  // Types `keys` and runs frames until F10, typed after them, has arrived: by then the keys have
-  // been handled. Answers the hits `code` got meanwhile.
+  // Types `keys` and runs frames until F10, typed after them, has arrived, and one frame more: by
+  // then the keys have been handled, and a fullscreen switch, which waits for the next present,
+  // is made. Answers the hits `code` got meanwhile.
   int HitsOf(const std::string& keys, int code) {
     X("xdotool key " + keys + " F10");
     int hits = 0;
@@ -43,7 +44,8 @@ class FullscreenTest : public DesktopBackendTest {
       hits += KeyHit(code);
       return KeyHit(121) > 0;
     })) << "F10 never arrived";
-    return hits;
+    Frame();
+    return hits + KeyHit(code);
   }
 };
 
