@@ -83,6 +83,7 @@ void DesktopBackendTest::SetUp() {
   UseBlankSheets();
   font = TFo::Load("gfx/font", 32);
   ASSERT_TRUE(font) << "gfx/font is missing";
+  Frame();  // as in the game, a frame is shown before anything else: gamepads are ready after it
   if (Fullscreen()) SDL_SetWindowFullscreen(Window(), 0);
   ASSERT_TRUE(FramesUntil([] {
     int width = 0, height = 0;
