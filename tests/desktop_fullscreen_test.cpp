@@ -9,15 +9,14 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "support/headless_run.h"
 #include "support/x_server.h"
 
 using testing_support::Capture;
+using testing_support::Eventually;
 using testing_support::HaveGfx;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
@@ -35,15 +34,6 @@ constexpr int kScreenWidth = 1920, kScreenHeight = 1080;
 // The picture at 1080/576 = 1.875 times its size is 1500 pixels wide, 210 from the left.
 constexpr double kScale = 1.875;
 constexpr int kLeft = 210;
-
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-}
 
 struct Geometry {
   int x = -1, y = -1, width = 0, height = 0;

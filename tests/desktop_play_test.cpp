@@ -12,7 +12,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -26,7 +25,9 @@
 #include "support/x_client.h"
 
 using testing_support::Capture;
+using testing_support::Eventually;
 using testing_support::HaveGfx;
+using testing_support::kPatience;
 using testing_support::PointerVisible;
 using testing_support::ReadFile;
 using testing_support::RequestClose;
@@ -42,20 +43,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 namespace fs = std::filesystem;
-
-// How long a wait may take before the test gives up. The machine may be busy with other builds and
-// tests: every wait ends as soon as its condition holds, so only a broken game waits this long.
-constexpr std::chrono::milliseconds kPatience = 60s;
-
-// Polls `done` every 50 ms until it holds or `limit` passes; answers whether it held.
-bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = kPatience) {
-  const auto deadline = Clock::now() + limit;
-  for (;;) {
-    if (done()) return true;
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-}
 
 // One screenshot of the window's client area, 8-bit RGB.
 struct Shot {

@@ -17,7 +17,9 @@
 #include "support/x_server.h"
 
 using testing_support::Capture;
+using testing_support::Eventually;
 using testing_support::HaveGfx;
+using testing_support::kPatience;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
 using testing_support::TempDir;
@@ -27,10 +29,6 @@ using testing_support::Xvfb;
 namespace {
 
 using namespace std::chrono_literals;
-
-// How long a wait may take before the test gives up. The machine may be busy with other builds and
-// tests: every wait ends as soon as its condition holds, so only a broken game waits this long.
-constexpr std::chrono::milliseconds kPatience = 60s;
 
 bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
 
@@ -61,15 +59,13 @@ class Desktop : public ::testing::Test {
 
   // The game's window id, once it is mapped; empty when the game ended without one.
   std::string FindWindow() {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (Running(game_) && std::chrono::steady_clock::now() < deadline) {
-      std::string id =
-          Capture("DISPLAY=" + display_ +
-                  " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
-      if (!id.empty()) return id.substr(0, id.find('\n'));
-      std::this_thread::sleep_for(50ms);
-    }
-    return "";
+    std::string id;
+    Eventually([&] {
+      id = Capture("DISPLAY=" + display_ +
+                   " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
+      return !id.empty() || !Running(game_);
+    });
+    return id.substr(0, id.find('\n'));
   }
 
   std::string Output() { return ReadFile(dir_.File(".output")).value_or(""); }

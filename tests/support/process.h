@@ -5,12 +5,21 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
+
+// How long a wait for a child or a window may take before a test gives up. The machine may be busy
+// with other builds and tests: every wait ends as soon as its condition holds, so only a broken
+// program waits this long.
+constexpr std::chrono::milliseconds kPatience = std::chrono::seconds(60);
+
+// Polls `done` every 50 ms until it holds or `limit` passes; answers whether it held.
+bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = kPatience);
 
 // A directory under $TMPDIR (or /tmp) removed with everything in it when the last owner lets go.
 class TempDir {
