@@ -90,7 +90,8 @@ bool ScaledPicture::Create(int width, int height) {
   if (width <= 0 || height <= 0 || !gl.Load()) return false;
   gl.gen_renderbuffers(1, &renderbuffer_);
   gl.bind_renderbuffer(GL_RENDERBUFFER, renderbuffer_);
-  gl.renderbuffer_storage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+  // No alpha, like the window: read-backs then give opaque alpha wherever the game blended.
+  gl.renderbuffer_storage(GL_RENDERBUFFER, GL_RGB8, width, height);
   gl.gen_framebuffers(1, &framebuffer_);
   gl.bind_framebuffer(GL_FRAMEBUFFER, framebuffer_);
   gl.framebuffer_renderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffer_);

@@ -84,7 +84,8 @@ TEST_F(FullscreenTest, PointerStaysHiddenOverTheWholeScreen) {
   ShowMouse();
 }
 
-// A scene with a clipped bar: only the left half of the magenta bar is inside the viewport.
+// A scene with a clipped bar: only the left half of the magenta bar is inside the viewport; and a
+// half-transparent blue square blended on black, which the window holds opaque (it has no alpha).
 TPixmapPtr DrawAndGrab() {
   SetClsColor(0, 0, 0);
   Cls();
@@ -95,7 +96,12 @@ TPixmapPtr DrawAndGrab() {
   SetViewport(0, 0, 800, 576);
   SetColor(255, 255, 0);
   DrawRect(10, 10, 5, 5);
-  TImagePtr image = CreateImage(800, 576, 1, 0);
+  SetBlend(kBlendAlpha);
+  SetAlpha(0.5f);
+  SetColor(0, 0, 255);
+  DrawRect(100, 100, 10, 10);
+  SetAlpha(1);
+  TImagePtr image = CreateImage(800, 576, 1, 0);  // unmasked: the alpha read back is kept
   GrabImage(*image, 0, 0);
   return image->pixmaps[0];
 }
@@ -118,6 +124,7 @@ TEST_F(FullscreenTest, ReadBackAndClippingStayInGameCoordinatesWhenScaled) {
     EXPECT_TRUE(IsColour(*grab, 700, 301, 0, 0, 0)) << "outside the viewport";
     EXPECT_TRUE(IsColour(*grab, 12, 12, 255, 255, 0));
     EXPECT_TRUE(IsColour(*grab, 16, 12, 0, 0, 0));
+    EXPECT_EQ(grab->PixelPtr(105, 105)[3], 255) << "the blended square reads back opaque";
   }
   EXPECT_EQ(std::memcmp(windowed->pixels, scaled->pixels, size_t(windowed->pitch) * 576), 0);
 }
