@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -58,6 +59,15 @@ std::FILE* OpenOutput(const std::string& path) { return Open(path, FileUse::kRep
 // in advance can neither redirect the write nor share its data with another file.
 int CreateNewFile(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+bool RemoveOldPlainFile(const std::string& path, int age_seconds) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1)
+    return false;
+  if (info.st_mtime > std::time(nullptr) - age_seconds) return false;
+  // Should a link have taken the name meanwhile, unlink removes that link, never what it names.
+  return ::unlink(path.c_str()) == 0;
 }
 
 bool FollowLinks(const std::string& path, std::string& target) {

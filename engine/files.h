@@ -24,6 +24,11 @@ std::FILE* OpenOutput(const std::string& path);
 // refused with EEXIST.
 int CreateNewFile(const std::string& path);
 
+// Removes `path` when it is a plain file: a regular file with no other name, unchanged for
+// `age_seconds` or longer. Links, FIFOs, folders and files that share their data with another
+// name are left alone. Answers whether it removed the file.
+bool RemoveOldPlainFile(const std::string& path, int age_seconds);
+
 // The path `path` finally names once every symbolic link on it is followed; false with errno ELOOP
 // for a link that loops, or another errno when a link cannot be read. A dangling link answers
 // the missing file it points to.

@@ -14,8 +14,12 @@ namespace {
 
 constexpr const char* kStatsPath = "stats.dat";
 // Temporary names tried beside the file a save replaces: "<file>.tmp", then "<file>.tmp1" and on.
-// A name already taken (a save killed half-way, or something planted) is skipped, never reused.
+// A name already taken (a save in progress, a save killed half-way, or something planted) is
+// skipped, never reused.
 constexpr int kTempNames = 100;
+// A save takes milliseconds: a plain temporary file this old is what a save killed half-way left,
+// and it is removed to give its name back, so that such leftovers never use up the names.
+constexpr int kLeftoverAgeSeconds = 10 * 60;
 
 // Why a system call failed, or `fallback` when it left no error number.
 std::string Reason(const std::string& fallback) {
@@ -27,6 +31,7 @@ std::string Reason(const std::string& fallback) {
 TStreamPtr CreateTemp(const std::string& target, std::string& temp, std::string& failure) {
   for (int n = 0; n < kTempNames; ++n) {
     temp = target + ".tmp" + (n == 0 ? "" : std::to_string(n));
+    RemoveOldPlainFile(temp, kLeftoverAgeSeconds);
     errno = 0;
     if (TStreamPtr stream = CreateStream(temp)) return stream;
     if (errno != EEXIST) {

@@ -303,9 +303,10 @@ class SaveInPlace : public testing::Test {
 };
 
 // Whatever sits at the first temporary name is skipped: no write goes through a planted link into
-// another file, none lands in data shared with another name, none waits on a FIFO. The alarm ends
-// the test if a save ever blocks.
-TEST_F(SaveInPlace, PlantedTemporaryNameIsNeitherFollowedNorReused) {
+// another file, none lands in data shared with another name, none waits on a FIFO, none replaces
+// another game's save in progress. Only a plain file too old to be a save in progress, which a
+// killed save left, is removed and its name taken. The alarm ends the test if a save ever blocks.
+TEST_F(SaveInPlace, TakenTemporaryNameIsSkippedUnlessAKilledSaveLeftIt) {
   const struct {
     const char* planted;
     int (*plant)();
@@ -313,11 +314,29 @@ TEST_F(SaveInPlace, PlantedTemporaryNameIsNeitherFollowedNorReused) {
   } cases[] = {
       {"symbolic link to another file", [] { return ::symlink("other", "stats.dat.tmp"); },
        fs::file_type::symlink},
-      {"hard link to another file", [] { return ::link("other", "stats.dat.tmp"); },
+      {"hard link to another file, an hour old",
+       [] {
+         fs::last_write_time("other", fs::file_time_type::clock::now() - std::chrono::hours(1));
+         return ::link("other", "stats.dat.tmp");
+       },
        fs::file_type::regular},
       {"dangling symbolic link", [] { return ::symlink("absent", "stats.dat.tmp"); },
        fs::file_type::symlink},
       {"FIFO", [] { return ::mkfifo("stats.dat.tmp", 0600); }, fs::file_type::fifo},
+      {"another game's save in progress",
+       [] {
+         WriteFile("stats.dat.tmp", "12");
+         return 0;
+       },
+       fs::file_type::regular},
+      {"a killed save's leftover, an hour old",
+       [] {
+         WriteFile("stats.dat.tmp", "12");
+         fs::last_write_time("stats.dat.tmp",
+                             fs::file_time_type::clock::now() - std::chrono::hours(1));
+         return 0;
+       },
+       fs::file_type::not_found},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.planted);
