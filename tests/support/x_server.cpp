@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <thread>
 #include <vector>
 
 namespace testing_support {
@@ -53,21 +52,11 @@ Xvfb::Xvfb(bool black_root, const std::string& screen) {
   // Each test process takes display numbers of its own, derived from its pid, rather than the
   // lowest free one: a server another test is just stopping removes its socket on the way out,
   // and a new server that had taken the same number would lose its socket to that clean-up.
-  // -displayfd reports on the pipe once the server is ready; a number in use fails at once.
+  // -displayfd reports on the pipe once the server accepts clients; a number in use fails at once.
   for (int attempt = 0; attempt < 8 && pid_ == 0; ++attempt) {
     const int number = 100 + (static_cast<int>(getpid()) * 8 + attempt) % 30000;
     pid_ = StartXvfb(number, black_root, screen);
-    if (pid_ == 0) continue;
-    // Now and then a client cannot connect to a server that has just said it is ready; such a
-    // server is dropped for another number rather than failing the test that uses it.
-    const std::string display = ":" + std::to_string(number);
-    for (int i = 0; i < 40 && display_.empty(); ++i) {
-      if (Capture("DISPLAY=" + display + " xprop -root >/dev/null 2>&1 && echo up") == "up\n")
-        display_ = display;
-      else
-        std::this_thread::sleep_for(50ms);
-    }
-    if (display_.empty()) StopProcess(pid_);
+    if (pid_ != 0) display_ = ":" + std::to_string(number);
   }
 }
 
@@ -75,20 +64,16 @@ Xvfb::~Xvfb() { StopProcess(pid_); }
 
 WindowManager::WindowManager(const std::string& display, const std::string& output) {
   if (Capture("command -v openbox").empty()) return;
-  // It has taken over once it names itself on the root window. On a loaded machine it now and
-  // then fails to connect to a server that has just started; it is started again then.
+  // It has taken over once it names itself on the root window.
   const std::string check = "DISPLAY=" + display + " xprop -root _NET_SUPPORTING_WM_CHECK 2>&1";
-  for (int attempt = 0; attempt < 3 && !ready_; ++attempt) {
-    pid_ = StartProcess({"openbox", "--sm-disable"}, "/", output, {{"DISPLAY", display}});
-    for (int i = 0; i < 200 && !ready_; ++i) {
-      if (Capture(check).find("window id") != std::string::npos) {
-        ready_ = true;
-      } else if (WaitExit(pid_, 25ms) != -1) {
-        pid_ = 0;
-        break;
-      }
+  pid_ = StartProcess({"openbox", "--sm-disable"}, "/", output, {{"DISPLAY", display}});
+  for (int i = 0; i < 400 && !ready_; ++i) {
+    if (Capture(check).find("window id") != std::string::npos) {
+      ready_ = true;
+    } else if (WaitExit(pid_, 25ms) != -1) {
+      pid_ = 0;
+      return;
     }
-    if (!ready_) StopProcess(pid_);
   }
 }
 
