@@ -18,15 +18,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-display=""
-for n in $(seq 90 140); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || { echo "xvfb_random_input: no free display" >&2; exit 2; }
-export DISPLAY="$display"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$root/scripts/xvfb.sh"
+start_xvfb "$work/xvfb.log" || { echo "xvfb_random_input: Xvfb did not start" >&2; exit 2; }
+pids+=("$xvfb_pid")
 
 ln -s "$root/gfx" "$work/gfx"
 (cd "$work" && exec env LIBGL_ALWAYS_SOFTWARE=1 "$exe" >"$work/stomp.log" 2>&1) &

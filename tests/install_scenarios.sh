@@ -95,15 +95,10 @@ cp "$work/progress" "$player/stats.dat"
 # The link the old launcher left after play.sh and an install into ~/.local: it points at itself.
 ln -s "$player/gfx" "$player/gfx"
 
-display=""
-for n in $(seq 150 199); do
-  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-[ -n "$display" ] || fail "no free display"
-export DISPLAY=$display LIBGL_ALWAYS_SOFTWARE=1
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$root/scripts/xvfb.sh"
+start_xvfb "$work/xvfb.log" || fail "Xvfb did not start"
+pids+=("$xvfb_pid")
+export LIBGL_ALWAYS_SOFTWARE=1
 
 # Data folders of the installs that exist; each must stay a real copy of gfx/.
 installs=()
