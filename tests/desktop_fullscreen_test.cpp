@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -27,7 +26,6 @@ using testing_support::Xvfb;
 
 namespace {
 
-using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 constexpr int kScreenWidth = 1920, kScreenHeight = 1080;
@@ -99,37 +97,30 @@ class DesktopFullscreen : public ::testing::TestWithParam<const char*> {
 
 TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
   const std::string toggle = GetParam();
-  ASSERT_TRUE(Eventually(
-      [&] {
-        window_ = X("xdotool search --onlyvisible --name '^Corvane Application$'");
-        window_ = window_.substr(0, window_.find('\n'));
-        return !window_.empty() || waitpid(game_, nullptr, WNOHANG) == game_;
-      },
-      10s));
+  ASSERT_TRUE(Eventually([&] {
+    window_ = X("xdotool search --onlyvisible --name '^Corvane Application$'");
+    window_ = window_.substr(0, window_.find('\n'));
+    return !window_.empty() || waitpid(game_, nullptr, WNOHANG) == game_;
+  }));
   ASSERT_FALSE(window_.empty()) << "no window appeared; output: " << Output();
   // Its place is final once the window manager has framed it.
-  ASSERT_TRUE(Eventually(
-      [&] {
-        return X("xprop -id " + window_ + " _NET_FRAME_EXTENTS").find('=') != std::string::npos;
-      },
-      5s));
+  ASSERT_TRUE(Eventually([&] {
+    return X("xprop -id " + window_ + " _NET_FRAME_EXTENTS").find('=') != std::string::npos;
+  }));
   X("timeout 20 xdotool windowactivate --sync " + window_);
   const Geometry windowed = WindowGeometry();
   ASSERT_EQ(windowed.width, 800);
   ASSERT_EQ(windowed.height, 576);
   // The menu in the window at 1:1: the first line's bar.
-  ASSERT_TRUE(Eventually([&] { return Shot().Yellow(windowed.x + 400, windowed.y + 177); }, 5s))
+  ASSERT_TRUE(Eventually([&] { return Shot().Yellow(windowed.x + 400, windowed.y + 177); }))
       << Output();
 
   X("xdotool key " + toggle);
-  EXPECT_TRUE(Eventually(
-      [&] {
-        return WindowGeometry() == Geometry{0, 0, 1920, 1080};
-      },
-      5s))
-      << "the window does not cover the screen";
+  EXPECT_TRUE(Eventually([&] {
+    return WindowGeometry() == Geometry{0, 0, 1920, 1080};
+  })) << "the window does not cover the screen";
   Screen shot;
-  EXPECT_TRUE(Eventually([&] { return (shot = Shot()).ScaledBarAbove(200); }, 5s))
+  EXPECT_TRUE(Eventually([&] { return (shot = Shot()).ScaledBarAbove(200); }))
       << "no scaled selection bar";
   EXPECT_FALSE(shot.ScaledBarAbove(264));
   for (int x : {0, kLeft - 1, kLeft + 1500, kScreenWidth - 1})
@@ -137,18 +128,15 @@ TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
 
   // The game still answers its keys: the selection moves to the second line.
   X("xdotool key Down");
-  EXPECT_TRUE(Eventually(
-      [&] {
-        shot = Shot();
-        return shot.ScaledBarAbove(264) && !shot.ScaledBarAbove(200);
-      },
-      5s))
-      << "Down did not move the selection";
+  EXPECT_TRUE(Eventually([&] {
+    shot = Shot();
+    return shot.ScaledBarAbove(264) && !shot.ScaledBarAbove(200);
+  })) << "Down did not move the selection";
 
   X("xdotool key " + toggle);
-  EXPECT_TRUE(Eventually([&] { return WindowGeometry() == windowed; }, 5s))
+  EXPECT_TRUE(Eventually([&] { return WindowGeometry() == windowed; }))
       << "the window did not come back where it was";
-  EXPECT_TRUE(Eventually([&] { return Shot().Yellow(windowed.x + 400, windowed.y + 241); }, 5s))
+  EXPECT_TRUE(Eventually([&] { return Shot().Yellow(windowed.x + 400, windowed.y + 241); }))
       << "the window does not show the picture at 1:1";
 }
 
@@ -167,19 +155,15 @@ TEST(DesktopWindow, CarriesTheIconOfTheGame) {
                             {{"DISPLAY", xvfb.display()}, {"WAYLAND_DISPLAY", std::nullopt}});
   const std::string x = "DISPLAY=" + xvfb.display() + " ";
   std::string window;
-  EXPECT_TRUE(Eventually(
-      [&] {
-        window = Capture(x + "xdotool search --onlyvisible --name '^Corvane Application$'");
-        return !window.empty();
-      },
-      10s));
+  EXPECT_TRUE(Eventually([&] {
+    window = Capture(x + "xdotool search --onlyvisible --name '^Corvane Application$'");
+    return !window.empty();
+  }));
   window = window.substr(0, window.find('\n'));
-  EXPECT_TRUE(Eventually(
-      [&] {
-        const std::string icon = Capture(x + "xprop -id " + window + " _NET_WM_ICON");
-        return icon.find("Icon (64 x 64)") != std::string::npos;
-      },
-      5s));
+  EXPECT_TRUE(Eventually([&] {
+    const std::string icon = Capture(x + "xprop -id " + window + " _NET_WM_ICON");
+    return icon.find("Icon (64 x 64)") != std::string::npos;
+  }));
   StopProcess(game);
 }
 

@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "support/process.h"
+
 class DesktopBackendTest : public ::testing::Test {
  protected:
   // Skips when there is no X session; else fresh game globals, the real font, blank sheets, the
@@ -22,7 +24,7 @@ class DesktopBackendTest : public ::testing::Test {
   static void Frame();
   // Runs frames until `done` holds or `limit` passes; answers whether it held.
   static bool FramesUntil(const std::function<bool()>& done,
-                          std::chrono::milliseconds limit = std::chrono::seconds(5));
+                          std::chrono::milliseconds limit = testing_support::kPatience);
   // Runs an X tool on the session's display and answers its output.
   static std::string X(const std::string& command);
   static bool Fullscreen();
