@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "bench/run_child.h"
+#include "game/model.h"
 
 namespace {
 
@@ -81,8 +82,8 @@ SessionRun PlaySession(int frames, const std::vector<std::string>& driver) {
       if (!field) continue;
       ++run.frames;
       const int gamestate = std::atoi(field + sizeof kKey - 1);
-      if (gamestate == 3 && previous != 3) ++run.game_overs;
-      if (gamestate == 1) ++run.playing;
+      if (gamestate == kGameOver && previous != kGameOver) ++run.game_overs;
+      if (gamestate == kPlaying) ++run.playing;
       previous = gamestate;
     }
     std::free(text);

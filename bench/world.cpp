@@ -44,7 +44,7 @@ void LoadSheets() {
 
 // A mix close to what the waves bring: half small walkers, four in ten small movers, a crawler in
 // ten, and one big creature in 25, the big kinds taking turns.
-int CreatureKind(int i) {
+int MixedKind(int i) {
   if (i % 25 == 24) return kBigWalker + (i / 25) % 3;
   constexpr std::array<int, 10> small = {kWalker, kMover,  kWalker, kMover,  kWalker,
                                          kMover,  kWalker, kMover,  kWalker, kCrawler};
@@ -59,7 +59,7 @@ const T2D& SpawnPoint(int group, int i) {
 
 void AddCreatures(int count) {
   for (int i = 0; i < count; ++i) {
-    const int kind = CreatureKind(i);
+    const int kind = MixedKind(i);
     const T2D& p = SpawnPoint(kind, i);
     TCr::Cr(kind, p.x, p.y);
   }

@@ -105,12 +105,7 @@ TPixmapPtr TPixmap::Window(int x, int y, int w, int h) {
   return view;
 }
 
-TPixmapPtr TPixmap::Copy() const {
-  TPixmapPtr copy = Create(width, height, format);
-  const size_t row = static_cast<size_t>(width) * BytesPerPixel(format);
-  for (int y = 0; y < height; ++y) std::memcpy(copy->PixelPtr(0, y), PixelPtr(0, y), row);
-  return copy;
-}
+TPixmapPtr TPixmap::Copy() const { return Convert(format); }
 
 void TPixmap::Paste(const TPixmap& source, int x, int y) {
   // Clip to this pixmap so a paste near the edge never writes outside it.
@@ -149,7 +144,7 @@ TPixmapPtr TPixmap::Convert(int to_format) const {
 }
 
 TPixmapPtr MaskPixmap(const TPixmap& pixmap, int mr, int mg, int mb) {
-  TPixmapPtr result = pixmap.format == PF_RGBA8888 ? pixmap.Copy() : pixmap.Convert(PF_RGBA8888);
+  TPixmapPtr result = pixmap.Convert(PF_RGBA8888);
   MaskRgbaPixmap(*result, mr, mg, mb);
   return result;
 }

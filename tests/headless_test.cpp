@@ -362,7 +362,7 @@ TEST_F(Backend, UnmaskedGrabReadsOpaqueAlpha) {
   Configure();
   SetGraphicsDriver(GLDraw2DDriver(), 2);
   ASSERT_TRUE(Graphics(800, 576, 0, 60, 0)) << GraphicsError();
-  SetBlend(3);
+  SetBlend(kBlendAlpha);
   SetColor(200, 100, 50);
   SetAlpha(0.5f);
   DrawRect(10, 10, 20, 20);

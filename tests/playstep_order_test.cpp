@@ -122,7 +122,7 @@ TEST_F(PlayStepOrderTest, WholeFrameStartsAlphaBlendedAndClearAndLayersByState) 
     DrawFrame();
     ASSERT_GE(rec.calls.size(), 2u);
     EXPECT_EQ(rec.calls[0].name, "SetBlend");
-    EXPECT_EQ(rec.calls[0].args, std::vector<float>{3});
+    EXPECT_EQ(rec.calls[0].args, std::vector<float>{kBlendAlpha});
     EXPECT_EQ(rec.calls[1].name, "Cls");
     std::vector<std::string> layers;
     for (const Drawn& d : SeenBy(rec)) {

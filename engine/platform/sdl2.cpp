@@ -410,8 +410,9 @@ void SwapWindow(int sync) {
   if (s.context) {
     Present(sync);
     BetweenFrames();
+  } else {
+    s.toggle_requested = false;  // without GL there is no picture to scale
   }
-  s.toggle_requested = false;  // without GL there is no picture to scale
   if (s.finish_opening) FinishOpening();
 }
 
