@@ -36,7 +36,7 @@ filter=${1:-}
 
 work=${STOMP_MUTATE_DIR:-$root/build-mutate}
 src=$work/src
-build=$work/ninja
+build=$work/build
 jobs=${STOMP_MUTATE_JOBS:-$(nproc)}
 # Test executables by what they cost. Not run: the desktop suites (desktop*, see above) and
 # data_test, which checks gfx/ with the generators in tools/ and runs no game or engine code. The
@@ -45,7 +45,7 @@ jobs=${STOMP_MUTATE_JOBS:-$(nproc)}
 end_to_end='shell_e2e_test headless_test world_e2e_test soak_test'
 file_suites='corrupt_files_test save_faults_test'
 not_run='data_test'
-file_code=' game/stats.cpp game/level.cpp game/font.cpp game/startup.cpp engine/stream.cpp engine/png.cpp engine/pixmap.cpp engine/image.cpp '
+file_code=' game/stats.cpp game/level.cpp game/font.cpp game/startup.cpp engine/files.cpp engine/stream.cpp engine/png.cpp engine/pixmap.cpp engine/image.cpp '
 
 # --- the scratch tree: the working tree's files (committed or not), copied only when changed, so
 # the build stays incremental.
