@@ -32,6 +32,7 @@ using testing_support::PointerVisible;
 using testing_support::ReadFile;
 using testing_support::RequestClose;
 using testing_support::StartProcess;
+using testing_support::StatsBytes;
 using testing_support::StopProcess;
 using testing_support::TempDir;
 using testing_support::WaitExit;
@@ -261,14 +262,6 @@ class DesktopPlay : public ::testing::Test {
   std::string window_;
   std::string output_;
 };
-
-std::string StatsBytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int v : values)
-    for (int i = 0; i < 4; ++i)
-      bytes += static_cast<char>((static_cast<unsigned>(v) >> (8 * i)) & 0xFF);
-  return bytes;
-}
 
 }  // namespace
 

@@ -59,21 +59,14 @@ namespace fs = std::filesystem;
 using testing_support::FinishProcess;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
+using testing_support::StatsBytes;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-std::string Ints(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int value : values) {
-    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((value >> shift) & 0xff);
-  }
-  return bytes;
-}
-
 // highscore 40, item 5, money 12, supplies 1, 2, 3; after buying one healing agent and playing a
 // game that scores nothing, the save is money 2 and two healing agents.
-const std::string kOldSave = Ints({40, 5, 12, 1, 2, 3});
-const std::string kNewSave = Ints({40, 5, 2, 2, 2, 3});
+const std::string kOldSave = StatsBytes({40, 5, 12, 1, 2, 3});
+const std::string kNewSave = StatsBytes({40, 5, 2, 2, 2, 3});
 
 // Buy a healing agent, start a game, pause, end it (the save), then quit from the menu. Steps are
 // two frames apart, so that each lands in a frame of its own.
@@ -249,7 +242,7 @@ TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
   constexpr int kKills = 40;
   TempDir dir;
   PrepareGameDir(dir, ManySavesScript(kCycles));
-  WriteFile(dir.File("stats.dat"), Ints({0, 0, kStartMoney, 0, 0, 0}));
+  WriteFile(dir.File("stats.dat"), StatsBytes({0, 0, kStartMoney, 0, 0, 0}));
   std::mt19937 random(20240611);
   std::uniform_int_distribution<int> kill_after_ms(30, 400);
   int last_bought = 0;
@@ -271,7 +264,7 @@ TEST(SaveFaults, KilledMidSaveLeavesAWholeOldOrNewSave) {
     int values[6];
     std::memcpy(values, saved->data(), sizeof values);  // little-endian like the machine
     const int bought = values[3];
-    EXPECT_EQ(*saved, Ints({0, 0, kStartMoney - 10 * bought, bought, 0, 0}))
+    EXPECT_EQ(*saved, StatsBytes({0, 0, kStartMoney - 10 * bought, bought, 0, 0}))
         << "run " << run << ": a torn save";
     EXPECT_GE(bought, last_bought) << "run " << run << ": an older save came back";
     last_bought = bought;

@@ -11,18 +11,11 @@
 using testing_support::RunHeadless;
 using testing_support::RunOptions;
 using testing_support::RunResult;
+using testing_support::StatsBytes;
 
 namespace {
 
 // Six little-endian ints, as "stats.dat" holds them.
-std::string Stats(int highscore, int item, int money, int heal, int ammo, int blast) {
-  std::string bytes;
-  for (int v : {highscore, item, money, heal, ammo, blast}) {
-    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((v >> shift) & 255);
-  }
-  return bytes;
-}
-
 RunResult RunGame(int frames, const std::string& input,
                   std::optional<std::string> stats = std::nullopt,
                   std::vector<std::string> extra = {}) {
@@ -56,7 +49,7 @@ TEST_F(ShellE2eTest, MenuSelectionWrapsBothWays) {
 // Money 9: a healing agent (10) is refused, ammunition (5) leaves 4; escape then quits without
 // saving what was bought.
 TEST_F(ShellE2eTest, ShopBuysOnlyWhatTheMoneyCoversAndEscapeSavesNothing) {
-  const std::string saved = Stats(3, 0, 9, 0, 0, 0);
+  const std::string saved = StatsBytes({3, 0, 9, 0, 0, 0});
   RunResult run =
       RunGame(40, "3 down tap\n4 space tap\n5 down tap\n6 space tap\n8 escape tap\n", saved);
   ASSERT_EQ(run.status, 0) << run.stderr_text;
@@ -82,7 +75,7 @@ TEST_F(ShellE2eTest, EndGameFromThePauseScreenSavesTheExactBytes) {
   const std::string script =
       "3 down tap\n4 down tap\n5 space tap\n6 up tap\n7 up tap\n8 space tap\n"
       "20 escape tap\n22 down tap\n24 space tap\n";
-  RunResult run = RunGame(30, script, Stats(40, 5, 12, 1, 2, 3));
+  RunResult run = RunGame(30, script, StatsBytes({40, 5, 12, 1, 2, 3}));
   ASSERT_EQ(run.status, 0) << run.stderr_text;
   ASSERT_EQ(run.trace.size(), 30u) << run.trace_error;
   EXPECT_EQ(run.trace[8]["gamestate"].Int(), 1);
@@ -101,31 +94,32 @@ TEST_F(ShellE2eTest, EndGameFromThePauseScreenSavesTheExactBytes) {
 TEST_F(ShellE2eTest, EscapeWithEndGameInOneFrameLeavesTheGameEnded) {
   const std::string script =
       "3 space tap\n10 escape tap\n12 down tap\n14 space tap\n14 escape tap\n";
-  RunResult run = RunGame(30, script, Stats(0, 0, 0, 0, 0, 0));
+  RunResult run = RunGame(30, script, StatsBytes({0, 0, 0, 0, 0, 0}));
   ASSERT_EQ(run.status, 0) << run.stderr_text;
   ASSERT_EQ(run.trace.size(), 30u) << run.trace_error << ": escape quit from the menu";
   EXPECT_EQ(run.trace[13]["gamestate"].Int(), 2);
   EXPECT_EQ(run.trace[14]["gamestate"].Int(), 0);
   EXPECT_EQ(run.trace[29]["gamestate"].Int(), 0);
   EXPECT_EQ(run.trace[29]["health"].Int(), 0);
-  EXPECT_EQ(run.stats, Stats(0, 0, 0, 0, 0, 0));
+  EXPECT_EQ(run.stats, StatsBytes({0, 0, 0, 0, 0, 0}));
 }
 
 TEST_F(ShellE2eTest, ClosingTheWindowSavesOnlyAGameInProgress) {
   RunResult in_game = RunGame(40, "3 down tap\n4 space tap\n5 up tap\n6 space tap\n12 close\n",
-                              Stats(0, 0, 10, 0, 0, 0));
+                              StatsBytes({0, 0, 10, 0, 0, 0}));
   EXPECT_EQ(in_game.status, 0) << in_game.stderr_text;
   EXPECT_LT(in_game.trace.size(), 40u);
-  EXPECT_EQ(in_game.stats, Stats(0, 0, 0, 1, 0, 0)) << "the healing agent bought is kept";
+  EXPECT_EQ(in_game.stats, StatsBytes({0, 0, 0, 1, 0, 0})) << "the healing agent bought is kept";
 
-  RunResult in_menu = RunGame(40, "3 down tap\n4 space tap\n12 close\n", Stats(0, 0, 10, 0, 0, 0));
+  RunResult in_menu =
+      RunGame(40, "3 down tap\n4 space tap\n12 close\n", StatsBytes({0, 0, 10, 0, 0, 0}));
   EXPECT_EQ(in_menu.status, 0) << in_menu.stderr_text;
   EXPECT_LT(in_menu.trace.size(), 40u);
-  EXPECT_EQ(in_menu.stats, Stats(0, 0, 10, 0, 0, 0));
+  EXPECT_EQ(in_menu.stats, StatsBytes({0, 0, 10, 0, 0, 0}));
 }
 
 TEST_F(ShellE2eTest, ShortStatsFileStopsStartUpAndIsLeftAlone) {
-  const std::string short_file = Stats(1, 2, 3, 4, 5, 6).substr(0, 23);
+  const std::string short_file = StatsBytes({1, 2, 3, 4, 5, 6}).substr(0, 23);
   RunResult run = RunGame(10, "", short_file);
   EXPECT_EQ(run.status, 255);
   EXPECT_NE(run.stderr_text.find("Error reading from stream"), std::string::npos)
@@ -217,7 +211,7 @@ TEST_F(ShellE2eTest, HighscoreLineOnlyAboveZero) {
   };
   for (const Case& c : {Case{0, false}, Case{1, true}, Case{-3, false}}) {
     RunResult run =
-        RunGame(5, "", Stats(c.highscore, 0, 0, 0, 0, 0), {"--screenshot", "3:menu.png"});
+        RunGame(5, "", StatsBytes({c.highscore, 0, 0, 0, 0, 0}), {"--screenshot", "3:menu.png"});
     ASSERT_EQ(run.status, 0) << run.stderr_text;
     TPixmapPtr shot = Screenshot(run, "menu.png");
     ASSERT_TRUE(shot);

@@ -12,19 +12,12 @@
 #include "support/headless_run.h"
 
 using testing_support::ReadFile;
+using testing_support::StatsBytes;
 using testing_support::WriteFile;
 
 namespace {
 
 // Six little-endian ints.
-std::string Bytes(std::initializer_list<int> values) {
-  std::string bytes;
-  for (int v : values) {
-    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>((v >> shift) & 255);
-  }
-  return bytes;
-}
-
 class StatsTest : public testing::Test {
  protected:
   void SetUp() override { ResetGlobals(); }
@@ -59,12 +52,12 @@ TEST_F(StatsTest, SaveKeepsTheBetterOfScoreAndHighscore) {
     highscore = c.highscore;
     SaveStats();
     EXPECT_EQ(highscore, c.saved) << "score " << c.score << ", highscore " << c.highscore;
-    EXPECT_EQ(ReadFile("stats.dat")->substr(0, 4), Bytes({c.saved}));
+    EXPECT_EQ(ReadFile("stats.dat")->substr(0, 4), StatsBytes({c.saved}));
   }
 }
 
 TEST_F(StatsTest, LoadTakesValuesAsTheyAreAndIgnoresExtraBytes) {
-  WriteFile("stats.dat", Bytes({9, 6, -7, 0, -1, 2147483647}) + "trailing");
+  WriteFile("stats.dat", StatsBytes({9, 6, -7, 0, -1, 2147483647}) + "trailing");
   LoadStats();
   EXPECT_EQ(highscore, 9);
   EXPECT_EQ(item, 6);
@@ -79,7 +72,7 @@ TEST_F(StatsTest, MissingFileIsNoErrorAndCreatesNothing) {
 }
 
 TEST_F(StatsTest, ShortFileRaisesTheReadErrorAndStaysAsItWas) {
-  const std::string short_file = Bytes({1, 2, 3, 4, 5}) + std::string("\x06\x00", 2);
+  const std::string short_file = StatsBytes({1, 2, 3, 4, 5}) + std::string("\x06\x00", 2);
   WriteFile("stats.dat", short_file);
   try {
     LoadStats();
@@ -94,7 +87,7 @@ TEST_F(StatsTest, ShortFileRaisesTheReadErrorAndStaysAsItWas) {
 // not be taken for a missing one, or the next save would replace the progress in it.
 TEST_F(StatsTest, UnreadableFileStopsStartUpAndStaysAsItWas) {
   constexpr std::uintmax_t kTooLarge = std::uintmax_t{3} << 30;
-  { std::ofstream("stats.dat") << Bytes({7, 0, 0, 0, 0, 0}); }
+  { std::ofstream("stats.dat") << StatsBytes({7, 0, 0, 0, 0, 0}); }
   std::filesystem::resize_file("stats.dat", kTooLarge);  // sparse: no real disk space
   try {
     LoadStats();

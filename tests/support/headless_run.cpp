@@ -27,6 +27,14 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
+std::string StatsBytes(std::initializer_list<int> values) {
+  std::string bytes;
+  for (int value : values)
+    for (int shift = 0; shift < 32; shift += 8)
+      bytes += static_cast<char>((static_cast<unsigned>(value) >> shift) & 0xFF);
+  return bytes;
+}
+
 bool HaveGfx() { return fs::is_directory(fs::path(STOMP_SOURCE_DIR) / "gfx"); }
 
 namespace {

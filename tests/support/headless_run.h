@@ -9,6 +9,7 @@
 //   EXPECT_EQ(run.trace[2]["now"].Int(), 40);
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,8 @@ RunResult RunHeadless(const RunOptions& options);
 // Whole-file helpers for tests; ReadFile answers nothing when the file cannot be read.
 std::optional<std::string> ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+// The bytes of `values` as 32-bit little-endian integers, the layout of stats.dat's six values.
+std::string StatsBytes(std::initializer_list<int> values);
 
 // True when the repository has the run-time data the game needs to start.
 bool HaveGfx();
