@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -203,11 +201,8 @@ TEST(CorruptFiles, SpecialFileInsteadOfFileIsRefusedAtOnce) {
       {"FIFO", [](const fs::path& path) { ASSERT_EQ(mkfifo(path.c_str(), 0600), 0); }},
       {"socket",
        [](const fs::path& path) {
-         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-         sockaddr_un address{};
-         address.sun_family = AF_UNIX;
-         path.string().copy(address.sun_path, sizeof address.sun_path - 1);
-         ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+         const int fd = testing_support::ListeningUnixSocket(path.string());
+         ASSERT_GE(fd, 0);
          close(fd);  // the socket file stays, with nobody listening
        }},
       {"/dev/zero", [](const fs::path& path) { fs::create_symlink("/dev/zero", path); }},

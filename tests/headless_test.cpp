@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <climits>
@@ -75,12 +73,8 @@ std::optional<Png> ReadPng(const std::string& path) {
 // A listening Unix socket at `path`, closed when this goes out of scope.
 class UnixSocket {
  public:
-  explicit UnixSocket(const std::string& path) : fd_(::socket(AF_UNIX, SOCK_STREAM, 0)) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
-    EXPECT_EQ(::listen(fd_, 1), 0);
+  explicit UnixSocket(const std::string& path) : fd_(testing_support::ListeningUnixSocket(path)) {
+    EXPECT_GE(fd_, 0) << path;
   }
   ~UnixSocket() { ::close(fd_); }
   UnixSocket(const UnixSocket&) = delete;

@@ -3,9 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <climits>
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "engine/stream.h"
+#include "support/headless_run.h"
 
 namespace {
 
@@ -132,12 +131,8 @@ TEST_F(StreamTest, UnopenablePathsGiveNone) {
 // if an open ever blocks.
 TEST_F(StreamTest, SpecialFilesAreRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo(PathOf("fifo").c_str(), 0600), 0);
-  const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  PathOf("socket").copy(address.sun_path, sizeof address.sun_path - 1);
-  ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(::listen(listening, 1), 0);
+  const int listening = testing_support::ListeningUnixSocket(PathOf("socket"));
+  ASSERT_GE(listening, 0);
   const struct {
     const char* name;
     bool readable, writeable;

@@ -46,6 +46,10 @@ RunResult RunHeadless(const RunOptions& options);
 // Whole-file helpers for tests; ReadFile answers nothing when the file cannot be read.
 std::optional<std::string> ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
+// A Unix stream socket bound at `path`, listening (its file stays at the path until removed);
+// answers its descriptor, or -1 with errno set.
+int ListeningUnixSocket(const std::string& path);
+
 // The bytes of `values` as 32-bit little-endian integers, the layout of stats.dat's six values.
 std::string StatsBytes(std::initializer_list<int> values);
 
