@@ -14,9 +14,10 @@
 #include "support/headless_run.h"
 #include "support/x_server.h"
 
-using testing_support::Capture;
 using testing_support::Eventually;
+using testing_support::FindGameWindow;
 using testing_support::HaveGfx;
+using testing_support::OnDisplay;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
 using testing_support::StopProcess;
@@ -69,9 +70,7 @@ class DesktopFullscreen : public ::testing::TestWithParam<const char*> {
   }
   void TearDown() override { StopProcess(game_); }
 
-  std::string X(const std::string& args) {
-    return Capture("DISPLAY=" + xvfb_->display() + " " + args + " 2>/dev/null");
-  }
+  std::string X(const std::string& args) { return OnDisplay(xvfb_->display(), args); }
   Geometry WindowGeometry() {
     Geometry g;
     const std::string info = X("xwininfo -id " + window_);
@@ -98,8 +97,7 @@ class DesktopFullscreen : public ::testing::TestWithParam<const char*> {
 TEST_P(DesktopFullscreen, CoversTheScreenScaledAndGivesTheWindowBack) {
   const std::string toggle = GetParam();
   ASSERT_TRUE(Eventually([&] {
-    window_ = X("xdotool search --onlyvisible --name '^Corvane Application$'");
-    window_ = window_.substr(0, window_.find('\n'));
+    window_ = FindGameWindow(xvfb_->display());
     return !window_.empty() || waitpid(game_, nullptr, WNOHANG) == game_;
   }));
   ASSERT_FALSE(window_.empty()) << "no window appeared; output: " << Output();
@@ -153,15 +151,10 @@ TEST(DesktopWindow, CarriesTheIconOfTheGame) {
   fs::create_directory_symlink(fs::path(STOMP_SOURCE_DIR) / "gfx", dir.File("gfx"));
   pid_t game = StartProcess({STOMP_DESKTOP_EXE}, dir.path(), dir.File(".output"),
                             {{"DISPLAY", xvfb.display()}, {"WAYLAND_DISPLAY", std::nullopt}});
-  const std::string x = "DISPLAY=" + xvfb.display() + " ";
   std::string window;
+  EXPECT_TRUE(Eventually([&] { return !(window = FindGameWindow(xvfb.display())).empty(); }));
   EXPECT_TRUE(Eventually([&] {
-    window = Capture(x + "xdotool search --onlyvisible --name '^Corvane Application$'");
-    return !window.empty();
-  }));
-  window = window.substr(0, window.find('\n'));
-  EXPECT_TRUE(Eventually([&] {
-    const std::string icon = Capture(x + "xprop -id " + window + " _NET_WM_ICON");
+    const std::string icon = OnDisplay(xvfb.display(), "xprop -id " + window + " _NET_WM_ICON");
     return icon.find("Icon (64 x 64)") != std::string::npos;
   }));
   StopProcess(game);

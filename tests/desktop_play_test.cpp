@@ -26,8 +26,10 @@
 
 using testing_support::Capture;
 using testing_support::Eventually;
+using testing_support::FindGameWindow;
 using testing_support::HaveGfx;
 using testing_support::kPatience;
+using testing_support::OnDisplay;
 using testing_support::PointerVisible;
 using testing_support::ReadFile;
 using testing_support::RequestClose;
@@ -151,16 +153,13 @@ class DesktopPlay : public ::testing::Test {
     Launch({STOMP_DESKTOP_EXE}, dir_.path());
   }
 
-  std::string X(const std::string& args) {
-    return Capture("DISPLAY=" + display_ + " " + args + " 2>/dev/null");
-  }
+  std::string X(const std::string& args) { return OnDisplay(display_, args); }
 
   // Finds the game's window once it is mapped and gives it the keyboard focus (no window manager
   // runs to do that); XTEST key events then go to it like typed keys.
   void FindAndFocusWindow() {
     ASSERT_TRUE(Eventually([&] {
-      const std::string id = X("xdotool search --onlyvisible --name '^Corvane Application$'");
-      window_ = id.substr(0, id.find('\n'));
+      window_ = FindGameWindow(display_);
       if (!window_.empty()) return true;
       if (waitpid(game_, nullptr, WNOHANG) != game_) return false;
       game_ = 0;  // it ended before showing a window

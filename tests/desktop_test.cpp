@@ -16,10 +16,11 @@
 #include "support/headless_run.h"
 #include "support/x_server.h"
 
-using testing_support::Capture;
 using testing_support::Eventually;
+using testing_support::FindGameWindow;
 using testing_support::HaveGfx;
 using testing_support::kPatience;
+using testing_support::OnDisplay;
 using testing_support::ReadFile;
 using testing_support::StartProcess;
 using testing_support::TempDir;
@@ -61,11 +62,10 @@ class Desktop : public ::testing::Test {
   std::string FindWindow() {
     std::string id;
     Eventually([&] {
-      id = Capture("DISPLAY=" + display_ +
-                   " xdotool search --onlyvisible --name '^Corvane Application$' 2>/dev/null");
+      id = FindGameWindow(display_);
       return !id.empty() || !Running(game_);
     });
-    return id.substr(0, id.find('\n'));
+    return id;
   }
 
   std::string Output() { return ReadFile(dir_.File(".output")).value_or(""); }
@@ -88,14 +88,14 @@ TEST_F(Desktop, OpensTheCentredWindowAndStaysUpUntilEnded) {
   StartGame(display_.c_str());
   std::string window = FindWindow();
   ASSERT_FALSE(window.empty()) << "no window appeared; output: " << Output();
-  std::string info = Capture("DISPLAY=" + display_ + " xwininfo -id " + window);
+  std::string info = OnDisplay(display_, "xwininfo -id " + window);
   EXPECT_EQ(Field(info, "Width"), 800) << info;
   EXPECT_EQ(Field(info, "Height"), 576) << info;
   // No window manager runs, so the client area sits exactly where the game asked.
   EXPECT_EQ(Field(info, "Absolute upper-left X"), 640 - 400) << info;
   EXPECT_EQ(Field(info, "Absolute upper-left Y"), 512 - 288) << info;
   // Not resizable: the size hints pin minimum and maximum to the client size.
-  std::string hints = Capture("DISPLAY=" + display_ + " xprop -id " + window + " WM_NORMAL_HINTS");
+  std::string hints = OnDisplay(display_, "xprop -id " + window + " WM_NORMAL_HINTS");
   EXPECT_NE(hints.find("program specified minimum size: 800 by 576"), std::string::npos) << hints;
   EXPECT_NE(hints.find("program specified maximum size: 800 by 576"), std::string::npos) << hints;
 

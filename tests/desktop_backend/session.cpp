@@ -121,8 +121,7 @@ bool DesktopBackendTest::FramesUntil(const std::function<bool()>& done,
 }
 
 std::string DesktopBackendTest::X(const std::string& command) {
-  return testing_support::Capture("DISPLAY=" + XSession::instance->xvfb_->display() + " " +
-                                  command + " 2>/dev/null");
+  return testing_support::OnDisplay(XSession::instance->xvfb_->display(), command);
 }
 
 bool DesktopBackendTest::Fullscreen() {

@@ -48,6 +48,16 @@ pid_t StartXvfb(int number, bool black_root, const std::string& screen) {
 
 }  // namespace
 
+std::string OnDisplay(const std::string& display, const std::string& command) {
+  return Capture("DISPLAY=" + display + " " + command + " 2>/dev/null");
+}
+
+std::string FindGameWindow(const std::string& display) {
+  const std::string ids =
+      OnDisplay(display, "xdotool search --onlyvisible --name '^Corvane Application$'");
+  return ids.substr(0, ids.find('\n'));
+}
+
 Xvfb::Xvfb(bool black_root, const std::string& screen) {
   // Each test process takes display numbers of its own, derived from its pid, rather than the
   // lowest free one: a server another test is just stopping removes its socket on the way out,

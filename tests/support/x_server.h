@@ -27,6 +27,14 @@ class Xvfb {
   std::string display_;
 };
 
+// Runs a shell command with DISPLAY set to `display`; answers its standard output (its errors are
+// dropped).
+std::string OnDisplay(const std::string& display, const std::string& command);
+
+// The id of the game's visible window on `display`, as X tools print it; empty while there is
+// none.
+std::string FindGameWindow(const std::string& display);
+
 // A small window manager (openbox) on `display`, as on a player's desktop: it places, focuses and
 // makes fullscreen the windows that ask. Stopped when this object goes; ready() is false when it
 // is not installed or did not take over the display within a few seconds.
