@@ -80,6 +80,7 @@ struct State {
   platform::ScaledPicture picture;
   int width_at_open = 0, height_at_open = 0;  // the window's drawable as it opened: the game's
   bool toggle_requested = false;              // a fullscreen key was pressed since the last present
+  bool resized = false;                       // the window changed size since the last present
   platform::GamepadKeys gamepads;
   // Keys whose press switched fullscreen: their repeats and release are not passed on either.
   std::array<bool, SDL_NUM_SCANCODES> toggle_keys_down{};
@@ -243,6 +244,8 @@ void Translate(const SDL_Event& e) {
         s.pending.push_back({platform::kEventActivate, 0});
       else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST)
         s.pending.push_back({platform::kEventDeactivate, 0});
+      else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        s.resized = true;
       return;
     case SDL_QUIT: s.pending.push_back({platform::kEventClose, 0}); return;
     default: {
@@ -302,10 +305,12 @@ void Present(int sync) {
 // fullscreen) gets its scaled picture.
 void BetweenFrames() {
   State& s = S();
+  const bool resized = s.resized;
+  s.resized = false;
   if (s.toggle_requested) {
     s.toggle_requested = false;
     ToggleFullscreen();
-  } else if (!s.picture.Ready()) {
+  } else if (resized && !s.picture.Ready()) {
     int width = 0, height = 0;
     SDL_GL_GetDrawableSize(s.window, &width, &height);
     if (width != s.width_at_open || height != s.height_at_open) EnsurePicture();
@@ -400,6 +405,7 @@ void CloseWindow() {
   s.gamepads_ready = false;
   s.finish_opening = false;
   s.toggle_requested = false;
+  s.resized = false;
   s.toggle_keys_down.fill(false);
   s.pending.clear();
 }
