@@ -119,6 +119,7 @@ class TGLDraw2DDriver : public TDraw2DDriver {
   void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) override {
     if (cache.EnableTexturing(false)) glDisable(GL_TEXTURE_2D);
     glBegin(GL_QUADS);
+    QuadColor();
     Vertex(x0, y0, tx, ty);
     Vertex(x1, y0, tx, ty);
     Vertex(x1, y1, tx, ty);
@@ -149,6 +150,7 @@ class TGLDraw2DDriver : public TDraw2DDriver {
     if (cache.EnableTexturing(true)) glEnable(GL_TEXTURE_2D);
     if (cache.BindTexture(name)) glBindTexture(GL_TEXTURE_2D, name);
     glBegin(GL_QUADS);
+    QuadColor();
     glTexCoord2f(uv[0], uv[1]);
     Vertex(x0, y0, tx, ty);
     glTexCoord2f(uv[2], uv[1]);
@@ -179,6 +181,12 @@ class TGLDraw2DDriver : public TDraw2DDriver {
     glLoadIdentity();
     glViewport(0, 0, drawable_width, drawable_height);
   }
+
+  // Every quad carries the colour as a vertex attribute. Set only between quads, GL keeps it as one
+  // constant until a colour change meets quads not yet drawn, then turns it into a vertex
+  // attribute in mid-batch; a software rasteriser compiles its set-up code for each of the two
+  // forms, so the first frames paid for every kind of drawing twice. The pixels are the same.
+  void QuadColor() const { glColor4ubv(cache.color); }
 
   void Vertex(float px, float py, float tx, float ty) {
     const TVertex v = cache.Transform(px, py, tx, ty);

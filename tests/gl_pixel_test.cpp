@@ -498,4 +498,20 @@ TEST_F(GLPixels, RepeatedStateReachesGLOnce) {
   }
 }
 
+// Colour set only between quads would make a software rasteriser compile each kind of drawing
+// twice (see the driver), so every quad names its colour itself, whatever was set before.
+TEST_F(GLPixels, EveryQuadCarriesItsColour) {
+  TImagePtr image =
+      LoadImage(WritePng(Path("tinted.png"), 1, 1, PNG_COLOR_TYPE_RGB, 8, {10, 200, 30}));
+  ASSERT_TRUE(image);
+  SetAlpha(0.5f);
+  DrawImage(*image, 0, 0);  // the texture exists before counting
+  GLCalls::Clear();
+  DrawRect(0, 0, 1, 1);
+  DrawImage(*image, 0, 0);
+  DrawRect(2, 2, 1, 1);
+  EXPECT_EQ(GLCalls::Count("glBegin", GL_QUADS), 3);
+  EXPECT_EQ(GLCalls::Count("glColor4ubv", 127), 3);
+}
+
 }  // namespace

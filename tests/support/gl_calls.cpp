@@ -67,6 +67,18 @@ void glBindTexture(GLenum target, GLuint texture) {
   real(target, texture);
 }
 
+void glBegin(GLenum mode) {
+  static auto real = Real<void (*)(GLenum)>("glBegin");
+  Log().emplace_back("glBegin", mode);
+  real(mode);
+}
+
+void glColor4ubv(const GLubyte* color) {
+  static auto real = Real<void (*)(const GLubyte*)>("glColor4ubv");
+  Log().emplace_back("glColor4ubv", color[3]);
+  real(color);
+}
+
 void glDeleteTextures(GLsizei n, const GLuint* textures) {
   static auto real = Real<void (*)(GLsizei, const GLuint*)>("glDeleteTextures");
   for (GLsizei i = 0; i < n; ++i) Log().emplace_back("glDeleteTextures", textures[i]);
