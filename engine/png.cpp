@@ -106,6 +106,9 @@ TPixmapPtr DecodeStream(TCStream& stream) {
                                              SilentWarning, nullptr, BoundedMalloc, BoundedFree);
   if (!png) return nullptr;
   png_set_user_limits(png, 8192, 8192);
+  // Every chunk's CRC-32 already guards the compressed bytes; zlib's second checksum, over the
+  // decoded bytes, was a quarter of the decoding time.
+  png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
   png_infop info = png_create_info_struct(png);
   TPixmapPtr pixmap;
   if (info) {

@@ -1,6 +1,7 @@
 // Pixmaps, pixel-format conversion, masking, resampling and PNG decoding (no GL needed).
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
 #include "engine/pixmap.h"
 #include "support/png_fixtures.h"
@@ -271,6 +272,31 @@ TEST_F(Png, BadFilesGiveNoneWithoutAMessage) {
     EXPECT_EQ(p, nullptr) << name;
     EXPECT_EQ(printed, "") << name;
   }
+}
+
+// Damage is caught by the CRC of the chunk it lands in. The zlib stream's own checksum at its end
+// is not checked: fixing the chunk's CRC over a wrong checksum gives the image.
+TEST_F(Png, ChunkChecksumsGuardTheImageData) {
+  const std::vector<uint8_t> samples = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+  const std::vector<uint8_t> bytes =
+      ReadBytes(WritePng(Path("two.png"), 2, 2, PNG_COLOR_TYPE_RGB, 8, samples));
+  // The first chunk after the 8-byte signature and the 25-byte header is the image data.
+  constexpr size_t kIdat = 8 + 25;
+  const size_t length = static_cast<size_t>(bytes[kIdat]) << 24 | bytes[kIdat + 1] << 16 |
+                        bytes[kIdat + 2] << 8 | bytes[kIdat + 3];
+  ASSERT_EQ(std::string(bytes.begin() + kIdat + 4, bytes.begin() + kIdat + 8), "IDAT");
+  std::vector<uint8_t> wrong_sum = bytes;
+  wrong_sum[kIdat + 8 + length - 1] ^= 0xFF;  // the stream's last byte: its checksum
+  WriteBytes(Path("stale_crc.png"), wrong_sum);
+  const uint32_t crc = static_cast<uint32_t>(
+      crc32(0, wrong_sum.data() + kIdat + 4, static_cast<unsigned>(length + 4)));
+  for (int i = 0; i < 4; ++i) wrong_sum[kIdat + 8 + length + i] = crc >> (24 - 8 * i) & 0xFF;
+  WriteBytes(Path("fixed_crc.png"), wrong_sum);
+
+  EXPECT_EQ(LoadPixmapPNG(Path("stale_crc.png")), nullptr);
+  TPixmapPtr p = LoadPixmapPNG(Path("fixed_crc.png"));
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->PixelPtr(1, 1)[2], 120);
 }
 
 }  // namespace
