@@ -152,32 +152,45 @@ TPixmapPtr MaskPixmap(const TPixmap& pixmap, int mr, int mg, int mb) {
 void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
   const int width = pixmap.width, height = pixmap.height;
   // First the alpha alone: it then tells mask pixels from the others while the second pass changes
-  // the mask pixels' colours, whose neighbours must see only unchanged colours. Bytes that already
-  // hold their value are not written, so a blank pixmap's untouched pages stay untouched.
+  // the mask pixels' colours, whose neighbours must see only unchanged colours. Rows and bytes that
+  // already hold their values are not written, so a blank pixmap's untouched pages stay untouched.
   std::vector<uint8_t> has_mask(static_cast<size_t>(std::max(0, height)));
   std::vector<uint8_t> has_opaque(has_mask.size());
-  // Red, green and blue compared as one word; a mask colour outside 0..255 matches nothing.
+  // Red, green and blue compared as one word; a mask colour outside 0..255 matches nothing (its
+  // key has alpha bits, which the masked pixel never has).
   const bool in_range = std::min({mr, mg, mb}) >= 0 && std::max({mr, mg, mb}) <= 255;
   const uint8_t key_bytes[4] = {static_cast<uint8_t>(mr), static_cast<uint8_t>(mg),
                                 static_cast<uint8_t>(mb), 0};
   const uint8_t colour_bytes[4] = {255, 255, 255, 0};
-  uint32_t key, colour;
+  const uint8_t alpha_bytes[4] = {0, 0, 0, 255};
+  uint32_t key, colour, alpha;
   std::memcpy(&key, key_bytes, 4);
   std::memcpy(&colour, colour_bytes, 4);
+  std::memcpy(&alpha, alpha_bytes, 4);
+  if (!in_range) key = alpha;
   for (int y = 0; y < height; ++y) {
-    uint8_t* p = pixmap.PixelPtr(0, y);
-    bool row_has_mask = false, row_has_opaque = false;
-    for (int x = 0; x < width; ++x, p += 4) {
+    uint8_t* row = pixmap.PixelPtr(0, y);
+    // A row is read once to learn what it holds and whether any alpha is wrong (a loop the
+    // compiler turns into vector code), and written only then, whole.
+    const size_t row_bytes = static_cast<size_t>(std::max(0, width)) * 4;
+    uint32_t masked = 0, opaque = 0, wrong = 0;
+    for (size_t i = 0; i < row_bytes; i += 4) {
       uint32_t pixel;
-      std::memcpy(&pixel, p, 4);
-      const bool mask = in_range && (pixel & colour) == key;
-      const uint8_t alpha = mask ? 0 : 255;
-      if (p[3] != alpha) p[3] = alpha;
-      row_has_mask |= mask;
-      row_has_opaque |= !mask;
+      std::memcpy(&pixel, row + i, 4);
+      const uint32_t mask = (pixel & colour) == key ? ~0u : 0u;
+      masked |= mask;
+      opaque |= ~mask;
+      wrong |= (pixel ^ ~mask) & alpha;
     }
-    has_mask[y] = row_has_mask;
-    has_opaque[y] = row_has_opaque;
+    for (size_t i = 0; wrong && i < row_bytes; i += 4) {
+      uint32_t pixel;
+      std::memcpy(&pixel, row + i, 4);
+      const uint32_t mask = (pixel & colour) == key ? ~0u : 0u;
+      pixel = (pixel & ~alpha) | (~mask & alpha);
+      std::memcpy(row + i, &pixel, 4);
+    }
+    has_mask[y] = masked != 0;
+    has_opaque[y] = opaque != 0;
   }
   // A transparent pixel takes the mean colour of its opaque neighbours so filtering leaves no dark
   // fringe. Most mask pixels have none; a count of opaque pixels per column over the rows above,

@@ -99,6 +99,10 @@ TEST(Masking, OtherColoursBecomeOpaqueWhateverTheirAlpha) {
   TPixmapPtr m = MaskPixmap(*p, 255, 0, 255);
   EXPECT_EQ(At(*m, 0, 0), (Rgba{10, 20, 30, 255}));
   EXPECT_EQ(At(*m, 1, 0), (Rgba{10, 20, 30, 0}));
+  // A mask colour out of range matches nothing, not the colour its low bytes name.
+  TPixmapPtr black = RgbaPixmap(1, 1, {{0, 0, 0, 9}});
+  EXPECT_EQ(At(*MaskPixmap(*black, 256, 0, 0), 0, 0), (Rgba{0, 0, 0, 255}));
+  EXPECT_EQ(At(*MaskPixmap(*black, 0, -256, 0), 0, 0), (Rgba{0, 0, 0, 255}));
 }
 
 // The rule pixel by pixel, as plainly as it can be written: the oracle for the fast masking.
