@@ -43,6 +43,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <string_view>
@@ -62,7 +64,7 @@ struct TimerRecord {
   Uint64 start = 0;
   Uint32 period = 0;
   std::atomic<Uint64> count{0};  // ticks pushed so far
-  SDL_TimerID sdl_id = 0;
+  SDL_TimerID sdl_id = 0;        // 0 while the timer waits for SDL's timer thread
   bool active = false;
 };
 
@@ -107,7 +109,7 @@ bool InitSubsystem(Uint32 flags, std::string* error) {
 bool EnsureTickEvent() {
   State& s = S();
   if (s.tick_event) return true;
-  if (!InitSubsystem(SDL_INIT_TIMER | SDL_INIT_EVENTS, nullptr)) return false;
+  if (!InitSubsystem(SDL_INIT_EVENTS, nullptr)) return false;
   Uint32 type = SDL_RegisterEvents(1);
   if (type == Uint32(-1)) return false;
   s.tick_event = type;
@@ -126,6 +128,25 @@ Uint32 OnTimer(Uint32 /*interval*/, void* param) {
   Uint64 next_due = record->start + record->period * (done + 1);
   Uint64 now = SDL_GetTicks64();
   return next_due > now ? Uint32(next_due - now) : 1;
+}
+
+// SDL's timer thread is started only once the window system is up (or the program first asks for
+// events): while a process has a second thread every stdio call takes a lock, and opening the
+// window reads the X compose table, half a million characters under a UTF-8 locale, through them.
+// A timer's ticks still count from when it was asked for.
+void StartWaitingTimers() {
+  for (const auto& record : S().timers) {
+    if (!record->active || record->sdl_id) continue;
+    const Uint64 now = SDL_GetTicks64(), due = record->start + record->period;
+    const Uint32 first = due > now ? Uint32(due - now) : 1;
+    if (InitSubsystem(SDL_INIT_TIMER, nullptr))
+      record->sdl_id = SDL_AddTimer(first, OnTimer, record.get());
+    if (!record->sdl_id) {
+      // Without its thread no tick would ever come and the game would wait for ever.
+      std::fprintf(stderr, "cannot start a timer: %s\n", SDL_GetError());
+      std::exit(1);
+    }
+  }
 }
 
 int KeyCode(const SDL_Keysym& key) {
@@ -350,6 +371,7 @@ bool OpenWindow(int width, int height, const char* title, bool with_gl, std::str
       return false;
     }
     s.video_ready = true;
+    StartWaitingTimers();
   }
   if (with_gl) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
@@ -437,6 +459,7 @@ void DrawableSize(int& width, int& height) {
 
 bool PollEvent(Event& event) {
   State& s = S();
+  StartWaitingTimers();
   if (s.pending.empty() && (s.video_ready || s.tick_event)) {
     SDL_Event e;
     while (s.pending.empty() && SDL_PollEvent(&e)) Translate(e);
@@ -450,6 +473,7 @@ bool PollEvent(Event& event) {
 void WaitEvent() {
   State& s = S();
   if (!s.video_ready && !s.tick_event) return;
+  StartWaitingTimers();
   // What wakes us stays queued, so the next PollEvent delivers it.
   SDL_Event e;
   while (s.pending.empty() && SDL_WaitEvent(&e)) Translate(e);
@@ -472,16 +496,15 @@ int StartTimer(int period_ms) {
   record->period = Uint32(period_ms);
   record->start = SDL_GetTicks64();
   record->active = true;
-  record->sdl_id = SDL_AddTimer(record->period, OnTimer, record.get());
-  if (record->sdl_id == 0) return 0;
   s.timers.push_back(std::move(record));
+  if (s.video_ready) StartWaitingTimers();
   return s.timers.back()->id;
 }
 
 void StopTimer(int id) {
   for (const auto& record : S().timers)
     if (record->id == id && record->active) {
-      SDL_RemoveTimer(record->sdl_id);
+      if (record->sdl_id) SDL_RemoveTimer(record->sdl_id);
       record->active = false;
     }
 }
