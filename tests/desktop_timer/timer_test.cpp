@@ -1,6 +1,6 @@
 // The desktop backend's timers before the window exists: SDL's timer thread waits for the window
-// system (see StartWaitingTimers in the backend), and the ticks still come, whether the window opens
-// or the program only waits for events.
+// system (see StartWaitingTimers in the backend), and the ticks still come, whether the window
+// opens or the program only waits for events.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
