@@ -57,8 +57,11 @@ std::FILE* OpenOutput(const std::string& path) { return Open(path, FileUse::kRep
 
 // O_EXCL makes the create fail on anything already there, a link included, so that a name planted
 // in advance can neither redirect the write nor share its data with another file.
-int CreateNewFile(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+std::FILE* CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  return file ? file : Refuse(fd, errno);
 }
 
 bool RemoveOldPlainFile(const std::string& path, int age_seconds) {

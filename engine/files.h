@@ -19,10 +19,10 @@ std::FILE* OpenRegularFile(const std::string& path, FileUse use);
 // the open itself never waits.
 std::FILE* OpenOutput(const std::string& path);
 
-// Creates `path` as a new regular file for writing and answers its descriptor, or -1 with errno
-// set. Whatever is at the path already, a link (even a dangling one) included, is left alone and
+// Creates `path` as a new regular file open for writing ("wb"); nullptr with errno set when it
+// cannot. Whatever is at the path already, a link (even a dangling one) included, is left alone and
 // refused with EEXIST.
-int CreateNewFile(const std::string& path);
+std::FILE* CreateNewFile(const std::string& path);
 
 // Removes `path` when it is a plain file: a regular file with no other name, unchanged for
 // `age_seconds` or longer. Links, FIFOs, folders and files that share their data with another

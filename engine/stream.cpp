@@ -153,16 +153,8 @@ TStreamPtr OpenFile(const std::string& path, bool readable, bool writeable) {
 }
 
 TStreamPtr CreateStream(const std::string& path) {
-  const int fd = CreateNewFile(path);
-  if (fd < 0) return nullptr;
-  std::FILE* file = ::fdopen(fd, "wb");
-  if (!file) {
-    const int error = errno;
-    ::close(fd);
-    errno = error;
-    return nullptr;
-  }
-  return std::make_shared<TCStream>(file, TCStream::MODE_WRITE);
+  std::FILE* file = CreateNewFile(path);
+  return file ? std::make_shared<TCStream>(file, TCStream::MODE_WRITE) : nullptr;
 }
 
 TStreamPtr ReadStream(const std::string& path) { return OpenFile(path, true, false); }
