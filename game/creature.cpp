@@ -100,14 +100,14 @@ void TCr::U() {
         break;
       }
       case Movement::kMover:
-        if (MapColl(CBox(1), x, y + dir)) dir = -dir;
+        if (MapColl(CBox(kTerrainBoxes), x, y + dir)) dir = -dir;
         y += dir;
         break;
       case Movement::kCrawler: {
         int mask = 0;
         for (int i = 0; i < 4; ++i) {
           const Step s = HeadingStep(rot + i * dir);
-          if (!MapColl(CBox(1), x + s.dx, y + s.dy)) mask |= 1 << i;
+          if (!MapColl(CBox(kTerrainBoxes), x + s.dx, y + s.dy)) mask |= 1 << i;
         }
         if (mask == 15) {
           rot += dir;  // free all round: an outer corner was passed
@@ -158,7 +158,7 @@ void TCr::Start() {
   for (int i = 0; i < 6; ++i) {
     rot -= dir;
     const Step s = HeadingStep(rot);
-    if (MapColl(CBox(1), x + s.dx, y + s.dy)) {
+    if (MapColl(CBox(kTerrainBoxes), x + s.dx, y + s.dy)) {
       blocked_seen = true;
     } else if (blocked_seen) {
       break;

@@ -11,7 +11,7 @@ class TCr {
   static void DrA();
   void U();
   void Dr();
-  BoxList CBox(int which) const;  // 0: hit boxes, other: terrain boxes
+  BoxList CBox(int which) const;  // kHitBoxes or kTerrainBoxes
   void Start();                   // crawlers: turn the heading to follow the adjacent solid surface
   void Kill();  // one hit point; removes the creature and pays the reward on the last
 

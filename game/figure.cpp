@@ -177,7 +177,7 @@ void TFig::Coll() {
     for (TListEnum<TCr> e = creatures.ObjectEnumerator(); e.HasNext();) {
       std::shared_ptr<TCr> c = e.NextObject();
       if (!c || c->_h != 0 || c->act <= kCrWaiting) continue;
-      if (BoxColl(figboxes, x, y, c->CBox(0), c->x, c->y)) {
+      if (BoxColl(figboxes, x, y, c->CBox(kHitBoxes), c->x, c->y)) {
         cll |= kCllCreature;
         cllc.AddLast(std::move(c));
       }

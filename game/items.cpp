@@ -34,7 +34,7 @@ void TFig::Sht() {
   do {
     creatures.ForEach([&](TCr& c) {
       if (c._h != 0 || c.act <= kCrWaiting) return;
-      if (BoxColl(unitbox, rx, ry, c.CBox(0), c.x, c.y)) {
+      if (BoxColl(unitbox, rx, ry, c.CBox(kHitBoxes), c.x, c.y)) {
         c.Kill();
         hit = true;  // others at the same position are struck too
       }

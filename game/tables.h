@@ -66,10 +66,15 @@ inline constexpr std::array<Box, 4> crawler_big_hit = {
 inline constexpr std::array<Box, 1> crawler_big_terrain = {{{-16, -16, 32, 32}}};
 }  // namespace crboxes
 
-// A creature kind's hit boxes (which = 0) or terrain boxes (any other value); empty for kinds
-// outside 1..6. Walkers use the same boxes for both.
+// Which boxes of a creature: those that touch the figure, its shots and blasts, or those that
+// must stay clear of solid cells.
+inline constexpr int kHitBoxes = 0;
+inline constexpr int kTerrainBoxes = 1;
+
+// A creature kind's hit boxes (which = kHitBoxes) or terrain boxes (any other value); empty for
+// kinds outside 1..6. Walkers use the same boxes for both.
 constexpr BoxList CreatureBoxes(int kind, int which) {
-  const bool hit = which == 0;
+  const bool hit = which == kHitBoxes;
   switch (kind) {
     case kWalker: return crboxes::walker_small;
     case kMover:

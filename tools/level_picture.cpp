@@ -51,9 +51,7 @@ RgbaImage DrawLevelPicture(const Level& level, const FontSheet& font) {
   for (int group = 0; group < kSpawnGroups; ++group) {
     for (const SpawnCell& cell : level.spawns[group]) {
       const SpawnCell p = SpawnPixel(group, cell);
-      const BoxList boxes =
-          group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
-      for (const Box& b : boxes) {
+      for (const Box& b : SpawnBoxes(group)) {
         FillRect(image, p.column + b[0], p.row + b[1], b[2], b[3], kGroupColours[group], 0.35f);
         FrameRect(image, p.column + b[0], p.row + b[1], b[2], b[3], kGroupColours[group]);
       }

@@ -11,6 +11,10 @@ SpawnCell SpawnPixel(int group, SpawnCell cell) {
   return {cell.column * kCellSize + spawnofs[group][0], cell.row * kCellSize + spawnofs[group][1]};
 }
 
+BoxList SpawnBoxes(int group) {
+  return group == kFigureGroup ? BoxList(figboxes) : CreatureBoxes(group, kTerrainBoxes);
+}
+
 bool CoversSolid(const Level& level, BoxList boxes, int x, int y) {
   for (const Box& b : boxes) {
     const int c0 = (x + b[0]) / kCellSize, r0 = (y + b[1]) / kCellSize;
@@ -86,7 +90,7 @@ void CheckFigure(const Level& level, const std::string& name, SpawnCell p, Probl
 // narrower.
 void CheckWalker(const Level& level, int kind, const std::string& name, SpawnCell p,
                  Problems& out) {
-  const BoxList body = CreatureBoxes(kind, 0);
+  const BoxList body = CreatureBoxes(kind, kHitBoxes);
   const int cy = p.row / kCellSize;
   std::vector<Box> narrowed(body.begin(), body.end());
   for (Box& b : narrowed) {
@@ -134,7 +138,7 @@ int FreeTravel(const Level& level, BoxList boxes, SpawnCell p, int dir) {
 }
 
 void CheckMover(const Level& level, int kind, const std::string& name, SpawnCell p, Problems& out) {
-  const BoxList boxes = CreatureBoxes(kind, 1);
+  const BoxList boxes = CreatureBoxes(kind, kTerrainBoxes);
   const int up = FreeTravel(level, boxes, p, -1), down = FreeTravel(level, boxes, p, 1);
   if (up < 0) out.Add(name + ": the vertical mover's shaft has no ceiling");
   if (down < 0) out.Add(name + ": the vertical mover's shaft has no floor");
@@ -154,7 +158,7 @@ bool Touches(const Level& level, BoxList boxes, int x, int y) {
 // Replays the crawler's start and movement rules in both turning senses for several laps.
 void CheckCrawler(const Level& level, int kind, const std::string& name, SpawnCell p,
                   Problems& out) {
-  const BoxList boxes = CreatureBoxes(kind, 1);
+  const BoxList boxes = CreatureBoxes(kind, kTerrainBoxes);
   if (!Touches(level, boxes, p.column, p.row)) {
     out.Add(name + ": the crawler touches no solid block");
     return;
@@ -327,9 +331,7 @@ std::vector<std::string> CheckLevel(const Level& level) {
       if (!cells.insert({cell.column, cell.row}).second)
         out.Add(name + ": the same cell twice in one group");
       const SpawnCell p = SpawnPixel(group, cell);
-      const BoxList boxes =
-          group == 0 ? BoxList(figboxes) : CreatureBoxes(group, group == 1 || group == 4 ? 0 : 1);
-      if (CoversSolid(level, boxes, p.column, p.row)) {
+      if (CoversSolid(level, SpawnBoxes(group), p.column, p.row)) {
         out.Add(name + ": its boxes overlap a solid cell at its spawn position " +
                 std::to_string(p.column) + "," + std::to_string(p.row));
         continue;

@@ -18,5 +18,8 @@ std::vector<std::string> CheckLevel(const Level& level);
 
 // The pixel position the game gives a spawn point of `group` at `cell`.
 SpawnCell SpawnPixel(int group, SpawnCell cell);
+// The boxes of what appears at a spawn point of `group` that must stay clear of solid cells: the
+// figure's, or the creature kind's terrain boxes.
+BoxList SpawnBoxes(int group);
 // Whether a box list at (x, y) covers a solid cell, truncating toward zero like the game.
 bool CoversSolid(const Level& level, BoxList boxes, int x, int y);
