@@ -16,11 +16,6 @@
 #include "support/world_fixture.h"
 #include "support/x_server.h"
 
-// SDL's D-Bus connection keeps a buffer that libdbus frees only at its own shutdown, which SDL
-// never asks for; under LeakSanitizer that would fail every run of this process.
-// NOLINTNEXTLINE(bugprone-reserved-identifier): the name LeakSanitizer looks for
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
-
 namespace {
 
 using namespace std::chrono_literals;
