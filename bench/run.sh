@@ -45,8 +45,10 @@ if [ "${1:-}" != --report-only ]; then
   rm -rf "$warm"
   "$build/bench/gl_baseline" >/dev/null 2>&1 || true
   cut -d' ' -f1-3 /proc/loadavg > "$results/load-before"
+  grep '^cpu ' /proc/stat > "$results/cpu-before"
   run_all
   cut -d' ' -f1-3 /proc/loadavg > "$results/load-after"
+  grep '^cpu ' /proc/stat > "$results/cpu-after"
   date -u '+%Y-%m-%d %H:%M UTC' > "$results/date"
 fi
 
@@ -139,6 +141,17 @@ generate() {
     noise="The machine was busy with other work during the run (a 1-minute load average above half its $cores cores): wall times carry that load and spread widely, so the goals are judged on CPU time of the measured process (all its threads), on ratios of runs made back to back, and each figure is given with its spread over the repetitions."
   else
     noise="The machine was quiet during the run (1-minute load average below half its $cores cores); the goals are still judged on CPU time and on ratios of runs made back to back, with the spread over the repetitions."
+  fi
+
+  # Steal time: what the host of a virtual machine kept of the processors' time while the run
+  # waited for it (user through steal in /proc/stat's cpu line), which a load average cannot show.
+  if [ -f "$results/cpu-before" ] && [ -f "$results/cpu-after" ]; then
+    local steal
+    steal=$(awk 'NR == FNR { for (i = 2; i <= 9; i++) before[i] = $i; next }
+                 { for (i = 2; i <= 9; i++) total += $i - before[i]
+                   printf "%.1f", (total > 0 ? 100 * ($9 - before[9]) / total : 0) }' \
+              "$results/cpu-before" "$results/cpu-after")
+    noise="$noise The host of this virtual machine kept $steal % of its processors' time during the run (steal time); figures slow down by about that much, unevenly over the run."
   fi
 
   local engine_min raw_min engine_median raw_median engine_cpu raw_cpu overhead cpu_overhead
