@@ -44,10 +44,16 @@ bool TickArrives(int timer) {
   });
 }
 
+// One server for the whole process: SDL keeps its connection to the display until the process
+// ends, also after the window is closed.
+const std::string& Display() {
+  static testing_support::Xvfb xvfb;
+  return xvfb.display();
+}
+
 TEST(DesktopTimer, StartsItsThreadWhenTheWindowOpensAndTicks) {
-  testing_support::Xvfb xvfb;
-  ASSERT_FALSE(xvfb.display().empty()) << "Xvfb could not start";
-  setenv("DISPLAY", xvfb.display().c_str(), 1);
+  ASSERT_FALSE(Display().empty()) << "Xvfb could not start";
+  setenv("DISPLAY", Display().c_str(), 1);
   unsetenv("WAYLAND_DISPLAY");
   const int before = Threads();
   const int timer = platform::StartTimer(10);
