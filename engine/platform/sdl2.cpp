@@ -459,7 +459,7 @@ void DrawableSize(int& width, int& height) {
 
 bool PollEvent(Event& event) {
   State& s = S();
-  StartWaitingTimers();
+  if (!s.video_ready) StartWaitingTimers();  // with the window system up, no timer waits
   if (s.pending.empty() && (s.video_ready || s.tick_event)) {
     SDL_Event e;
     while (s.pending.empty() && SDL_PollEvent(&e)) Translate(e);
@@ -473,7 +473,7 @@ bool PollEvent(Event& event) {
 void WaitEvent() {
   State& s = S();
   if (!s.video_ready && !s.tick_event) return;
-  StartWaitingTimers();
+  if (!s.video_ready) StartWaitingTimers();
   // What wakes us stays queued, so the next PollEvent delivers it.
   SDL_Event e;
   while (s.pending.empty() && SDL_WaitEvent(&e)) Translate(e);

@@ -4,19 +4,15 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
-#include <thread>
 
 #include "engine/platform.h"
 #include "support/process.h"
 #include "support/x_server.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 // Threads of this process, all of them or those named `name` only. A new thread names itself, so
 // it may carry its creator's name for a moment.
@@ -39,7 +35,6 @@ bool TickArrives(int timer) {
     platform::Event event;
     while (platform::PollEvent(event))
       if (event.id == platform::kEventTimerTick && event.data == timer) return true;
-    std::this_thread::sleep_for(1ms);
     return false;
   });
 }
