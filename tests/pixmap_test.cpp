@@ -124,31 +124,35 @@ Rgba MaskedPixel(const TPixmap& p, int x, int y, Rgba mask) {
 }
 
 TEST(Masking, EveryShapeFollowsTheRuleAndAViewIsMaskedWithinItself) {
-  const Rgba mask{40, 0, 40, 255};
   uint32_t seed = 12345;
   const auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 16; };
-  // Thin, square and wide shapes; mostly mask colour, a few rows and columns without any.
-  for (const auto& [width, height] : {std::pair{1, 1}, {1, 9}, {9, 1}, {2, 2}, {13, 11}, {40, 6}}) {
-    TPixmapPtr p = TPixmap::Create(width + 4, height + 4, PF_RGBA8888);
-    for (int y = 0; y < p->height; ++y) {
-      for (int x = 0; x < p->width; ++x) {
-        const bool masked = next() % 4 != 0 && y != 3;
-        uint8_t* q = p->PixelPtr(x, y);
-        q[0] = masked ? 40 : next() % 256, q[1] = masked ? 0 : 1 + next() % 255;
-        q[2] = masked ? 40 : next() % 256, q[3] = next() % 256;
+  // Thin, square and wide shapes; mostly mask colour, a few rows and columns without any. Black
+  // as the mask colour leaves alone the mask pixels without opaque neighbours.
+  const std::pair<int, int> shapes[] = {{1, 1}, {1, 9}, {9, 1}, {2, 2}, {13, 11}, {40, 6}};
+  for (const Rgba mask : {Rgba{40, 0, 40, 255}, Rgba{0, 0, 0, 255}}) {
+    for (const auto& [width, height] : shapes) {
+      TPixmapPtr p = TPixmap::Create(width + 4, height + 4, PF_RGBA8888);
+      for (int y = 0; y < p->height; ++y) {
+        for (int x = 0; x < p->width; ++x) {
+          const bool masked = next() % 4 != 0 && y != 3;
+          uint8_t* q = p->PixelPtr(x, y);
+          q[0] = masked ? mask.r : next() % 256, q[1] = masked ? mask.g : 1 + next() % 255;
+          q[2] = masked ? mask.b : next() % 256, q[3] = next() % 256;
+        }
       }
-    }
-    TPixmapPtr view = p->Window(2, 2, width, height);
-    TPixmapPtr whole_before = p->Copy(), view_before = view->Copy();
-    TPixmapPtr masked = MaskPixmap(*view_before, mask.r, mask.g, mask.b);
-    MaskRgbaPixmap(*view, mask.r, mask.g, mask.b);
-    for (int y = 0; y < p->height; ++y) {
-      for (int x = 0; x < p->width; ++x) {
-        const bool inside = x >= 2 && y >= 2 && x < width + 2 && y < height + 2;
-        const Rgba expected =
-            inside ? MaskedPixel(*view_before, x - 2, y - 2, mask) : At(*whole_before, x, y);
-        ASSERT_EQ(At(*p, x, y), expected) << width << "x" << height << " at " << x << "," << y;
-        if (inside) { ASSERT_EQ(At(*masked, x - 2, y - 2), expected) << "copying masking"; }
+      TPixmapPtr view = p->Window(2, 2, width, height);
+      TPixmapPtr whole_before = p->Copy(), view_before = view->Copy();
+      TPixmapPtr masked = MaskPixmap(*view_before, mask.r, mask.g, mask.b);
+      MaskRgbaPixmap(*view, mask.r, mask.g, mask.b);
+      for (int y = 0; y < p->height; ++y) {
+        for (int x = 0; x < p->width; ++x) {
+          const bool inside = x >= 2 && y >= 2 && x < width + 2 && y < height + 2;
+          const Rgba expected =
+              inside ? MaskedPixel(*view_before, x - 2, y - 2, mask) : At(*whole_before, x, y);
+          ASSERT_EQ(At(*p, x, y), expected)
+              << "mask red " << mask.r << ", " << width << "x" << height << " at " << x << "," << y;
+          if (inside) { ASSERT_EQ(At(*masked, x - 2, y - 2), expected) << "copying masking"; }
+        }
       }
     }
   }
