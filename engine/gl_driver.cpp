@@ -247,15 +247,19 @@ void FitTextureSize(int& tw, int& th) {
   }
 }
 
-// The image at the top-left of a tw x th pixmap, with its last column and row repeated once so
-// that filtering at the image's edge samples the image, not the unused texels. nullptr when the
-// image is uploaded as it is: RGBA8888 of the texture's size.
-TPixmapPtr PadToTexture(const TPixmap& image, int tw, int th) {
+// The image at the top-left of the texture, with its last column and row repeated once so that
+// filtering at the image's edge samples the image, not the unused texels. Without mipmaps only the
+// image and that edge are uploaded, since nothing else of the texture is ever sampled; mipmap
+// levels are reduced from the whole tw x th pixmap. nullptr when the image is uploaded as it is:
+// RGBA8888 of the texture's size.
+TPixmapPtr PadToTexture(const TPixmap& image, int tw, int th, bool mipmapped) {
   const int w = image.width, h = image.height;
   if (w == tw && h == th) {
     return image.format == PF_RGBA8888 ? nullptr : image.Convert(PF_RGBA8888);
   }
-  TPixmapPtr padded = TPixmap::Create(tw, th, PF_RGBA8888);
+  const int padded_width = mipmapped ? tw : std::min(tw, w + 1);
+  const int padded_height = mipmapped ? th : std::min(th, h + 1);
+  TPixmapPtr padded = TPixmap::Create(padded_width, padded_height, PF_RGBA8888);
   padded->Paste(image, 0, 0);
   if (w < tw) {
     for (int y = 0; y < h; ++y) std::memcpy(padded->PixelPtr(w, y), padded->PixelPtr(w - 1, y), 4);
@@ -296,7 +300,8 @@ std::shared_ptr<TImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmap& pixm
   TPixmapPtr resampled;
   if (w < pixmap.width || h < pixmap.height) resampled = ResamplePixmap(pixmap, w, h);
   const TPixmap& image = resampled ? *resampled : pixmap;
-  TPixmapPtr padded = PadToTexture(image, tw, th);
+  const bool mipmapped = flags & MIPMAPPEDIMAGE;
+  TPixmapPtr padded = PadToTexture(image, tw, th, mipmapped);
   const TPixmap& texels = padded ? *padded : image;
 
   auto frame = std::make_shared<TGLImageFrame>();
@@ -304,7 +309,6 @@ std::shared_ptr<TImageFrame> TGLImageFrame::CreateFromPixmap(const TPixmap& pixm
   DeleteReleasedTextures();
   glBindTexture(GL_TEXTURE_2D, frame->name);
   Driver().NoteBound(frame->name);
-  const bool mipmapped = flags & MIPMAPPEDIMAGE;
   const bool filtered = flags & FILTEREDIMAGE;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);

@@ -299,6 +299,19 @@ TEST_F(GLPixels, MipmappedImagesGetEveryLevelAndReleasedTexturesAreDeleted) {
   EXPECT_TRUE(glIsTexture(first));
   DrawImage(*image, 0, 0);
   EXPECT_FALSE(glIsTexture(first));
+
+  // A smaller image's levels are reduced from the whole padded texture: level 1 of a flat 20 x 20
+  // image in a 32 x 32 texture mixes the repeated edge column 20 with the empty column 21.
+  TImagePtr twenty = LoadImage(WritePng(Path("flat20.png"), 20, 20, PNG_COLOR_TYPE_RGB, 8,
+                                        std::vector<uint8_t>(20 * 20 * 3, 120)),
+                               MASKEDIMAGE | FILTEREDIMAGE | MIPMAPPEDIMAGE);
+  ASSERT_TRUE(twenty);
+  DrawImage(*twenty, 0, 0);
+  std::vector<uint8_t> level1(16 * 16 * 4);
+  glGetTexImage(GL_TEXTURE_2D, 1, GL_RGBA, GL_UNSIGNED_BYTE, level1.data());
+  const uint8_t* past_edge = &level1[(5 * 16 + 10) * 4];
+  EXPECT_EQ(past_edge[0], 60);
+  EXPECT_EQ(past_edge[3], 128);
 }
 
 TEST_F(GLPixels, GrabbedWindowIsTransparentWhereBlack) {
