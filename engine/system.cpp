@@ -157,7 +157,9 @@ void TTimer::Fire(int ticks) {
 
 int TTimer::Wait() {
   if (_handle == 0) return 0;
-  while (_ticks == _wticks) {
+  // A close request ends the wait too: the program is about to end, and the player should not
+  // wait a frame for it.
+  while (_ticks == _wticks && !terminate_requested) {
     platform::WaitEvent();
     PollSystem();
   }

@@ -225,6 +225,18 @@ TEST_F(TimerTest, EventsArriveDuringTheWait) {
   EXPECT_EQ(KeyHit(kKeySpace), 0);  // switching tracking off flushed the press seen in the wait
 }
 
+TEST_F(TimerTest, ACloseRequestEndsTheWaitWithoutATick) {
+  TTimer& timer = Start(50);
+  const int start = MilliSecs();
+  Queue(platform::kEventClose);
+  EXPECT_EQ(WaitTimer(timer), 0);
+  EXPECT_EQ(MilliSecs(), start);
+  EXPECT_EQ(AppTerminate(), 1);
+  ClearCloseRequest();
+  EXPECT_EQ(WaitTimer(timer), 1);  // once the request is taken, the wait is for a tick again
+  EXPECT_EQ(MilliSecs() - start, 20);
+}
+
 TEST_F(TimerTest, StoppedTimerReturnsAtOnceAndIgnoresItsPendingTicks) {
   TTimer& timer = Start(50);
   headless::AdvanceClock(60);  // three ticks queued
