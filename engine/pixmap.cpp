@@ -219,6 +219,7 @@ void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
   const size_t columns = static_cast<size_t>(std::max(0, width));
   // Column x at index x + 1, with an empty column on either side of the pixmap.
   std::vector<uint8_t> opaque_in_column(columns + 2);
+  // Per pixel of the row: 0 when not picked, else 1 + its opaque neighbours.
   std::vector<uint8_t> picked((columns + 7) / 8 * 8);
   const auto count_row = [&](int row, bool add) {
     if (row < 0 || row >= height || !has_opaque[row]) return;
@@ -246,14 +247,14 @@ void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
     const uint8_t any = black_mask ? 0 : 1;
     for (size_t x = 0; x < columns; ++x) {
       const uint8_t near = counts[x] + counts[x + 1] + counts[x + 2];
-      picked[x] = row[4 * x + 3] == 0 && (near | any) != 0 ? near | 0x80 : 0;
+      picked[x] = row[4 * x + 3] == 0 && (near | any) != 0 ? near + 1 : 0;
     }
     // Eight pixels at a time through the few picked ones (the tail past the row stays 0).
     for (size_t first = 0; first < columns; first += 8) {
       uint64_t eight;
       std::memcpy(&eight, picked.data() + first, 8);
       for (size_t x = first; eight && x < first + 8; ++x) {
-        if (picked[x]) TakeNeighboursMean(pixmap, static_cast<int>(x), y, picked[x] & 0x7f);
+        if (picked[x]) TakeNeighboursMean(pixmap, static_cast<int>(x), y, picked[x] - 1);
       }
     }
   }
