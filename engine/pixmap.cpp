@@ -221,21 +221,18 @@ void MaskRgbaPixmap(TPixmap& pixmap, int mr, int mg, int mb) {
   std::vector<uint8_t> opaque_in_column(columns + 2);
   // Per pixel of the row: 0 when not picked, else 1 + its opaque neighbours.
   std::vector<uint8_t> picked((columns + 7) / 8 * 8);
-  const auto count_row = [&](int row, bool add) {
+  const auto count_row = [&](int row, int sign) {
     if (row < 0 || row >= height || !has_opaque[row]) return;
     const uint8_t* alphas = pixmap.PixelPtr(0, row) + 3;
     uint8_t* counts = opaque_in_column.data() + 1;
-    if (add) {
-      for (size_t x = 0; x < columns; ++x) counts[x] += alphas[4 * x] != 0;
-    } else {
-      for (size_t x = 0; x < columns; ++x) counts[x] -= alphas[4 * x] != 0;
-    }
+    const auto step = static_cast<uint8_t>(sign);  // -1 wraps to 255: counting down
+    for (size_t x = 0; x < columns; ++x) counts[x] += alphas[4 * x] != 0 ? step : 0;
   };
   const bool black_mask = mr == 0 && mg == 0 && mb == 0;
-  count_row(0, true);
+  count_row(0, 1);
   for (int y = 0; y < height; ++y) {
-    count_row(y + 1, true);
-    count_row(y - 2, false);
+    count_row(y + 1, 1);
+    count_row(y - 2, -1);
     if (!has_mask[y]) continue;
     const bool opaque_near =
         has_opaque[y] || (y > 0 && has_opaque[y - 1]) || (y + 1 < height && has_opaque[y + 1]);
