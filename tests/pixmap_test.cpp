@@ -236,6 +236,35 @@ TEST_F(Png, DecodesEachLayoutIntoItsFormat) {
   }
 }
 
+// Gray with alpha is widened in place, in blocks of pixels and then one by one: rows long enough
+// for both, each pixel different, stored plain and interlaced (whose passes land out of order).
+TEST_F(Png, GrayWithAlphaWidensEveryPixelOfLongRows) {
+  constexpr int kWidth = 37, kHeight = 5;
+  std::vector<uint8_t> samples;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = 0; x < kWidth; ++x) {
+      samples.push_back(static_cast<uint8_t>(7 * x + 50 * y));
+      samples.push_back(static_cast<uint8_t>(255 - 3 * x - y));
+    }
+  }
+  for (int interlace : {PNG_INTERLACE_NONE, PNG_INTERLACE_ADAM7}) {
+    const std::string path =
+        WritePng(Path("gray_alpha_" + std::to_string(interlace) + ".png"), kWidth, kHeight,
+                 PNG_COLOR_TYPE_GRAY_ALPHA, 8, samples, {}, {}, interlace);
+    TPixmapPtr p = LoadPixmapPNG(path);
+    ASSERT_TRUE(p) << interlace;
+    ASSERT_EQ(p->format, PF_RGBA8888);
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const uint8_t gray = samples[2 * (y * kWidth + x)];
+        const uint8_t alpha = samples[2 * (y * kWidth + x) + 1];
+        ASSERT_EQ(At(*p, x, y), (Rgba{gray, gray, gray, alpha}))
+            << "pixel " << x << "," << y << " interlace " << interlace;
+      }
+    }
+  }
+}
+
 TEST_F(Png, KeepsRowOrderAndPadding) {
   // 3 x 2 RGB: pitch 12 in the pixmap, 9 bytes a row in the file.
   const std::string path = WritePng(Path("rows.png"), 3, 2, PNG_COLOR_TYPE_RGB, 8,

@@ -22,9 +22,9 @@ namespace {
 // No object with a destructor lives here: libpng's errors longjmp back into it.
 bool Encode(png_structp png, png_infop info, int width, int height, int color_type, int bit_depth,
             png_bytepp rows, const png_color* palette, int palette_size, const png_byte* trns,
-            int trns_size) {
+            int trns_size, int interlace) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_IHDR(png, info, width, height, bit_depth, color_type, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, width, height, bit_depth, color_type, interlace,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (palette_size) png_set_PLTE(png, info, palette, palette_size);
   if (trns_size) png_set_tRNS(png, info, trns, trns_size, nullptr);
@@ -37,7 +37,7 @@ bool Encode(png_structp png, png_infop info, int width, int height, int color_ty
 
 std::string WritePng(const std::string& path, int width, int height, int color_type, int bit_depth,
                      const std::vector<uint8_t>& samples, const std::vector<uint8_t>& palette,
-                     const std::vector<uint8_t>& trns) {
+                     const std::vector<uint8_t>& trns, int interlace) {
   std::vector<uint8_t> data = samples;
   const size_t row_bytes = data.size() / height;
   std::vector<png_bytep> rows(height);
@@ -52,9 +52,9 @@ std::string WritePng(const std::string& path, int width, int height, int color_t
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_init_io(png, file);
-  const bool ok =
-      Encode(png, info, width, height, color_type, bit_depth, rows.data(), colors.data(),
-             static_cast<int>(colors.size()), trns.data(), static_cast<int>(trns.size()));
+  const bool ok = Encode(png, info, width, height, color_type, bit_depth, rows.data(),
+                         colors.data(), static_cast<int>(colors.size()), trns.data(),
+                         static_cast<int>(trns.size()), interlace);
   png_destroy_write_struct(&png, &info);
   std::fclose(file);
   if (!ok) throw std::runtime_error("libpng could not write " + path);
