@@ -60,6 +60,8 @@ class TDraw2DDriver : public TGraphicsDriver {
   virtual void Cls() = 0;
   virtual void DrawRect(float x0, float y0, float x1, float y1, float tx, float ty) = 0;
   virtual TPixmapPtr GrabPixmap(int x, int y, int width, int height) = 0;
+  // True when every grab is blank (all bytes zero), which masking with black leaves as it is.
+  virtual bool GrabsAreBlank() const { return false; }
   virtual void SetResolution(float width, float height) = 0;
   // Called when `g` becomes the current drawing context (re-applies GL state from scratch).
   virtual void ResetContext(TDraw2DGraphics& g) = 0;

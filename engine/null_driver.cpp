@@ -38,6 +38,7 @@ class TNullDraw2DDriver : public TDraw2DDriver {
   TPixmapPtr GrabPixmap(int, int, int width, int height) override {
     return TPixmap::Create(width, height, PF_RGBA8888);
   }
+  bool GrabsAreBlank() const override { return true; }
   void SetResolution(float, float) override {}
   void ResetContext(TDraw2DGraphics&) override {}
 };

@@ -190,4 +190,29 @@ TEST_F(ImageDrawing, GrabReadsTheImageSizeAtThePositionAndMasks) {
   EXPECT_EQ(rec.Calls("CreateFrameFromPixmap"), 1);
 }
 
+// The null driver draws nothing: its grab is blank, masked like any other grab. A black mask leaves
+// it transparent black; another mask colour makes its black opaque.
+TEST_F(Images, NullDriverGrabsMaskAsBlank) {
+  SetGraphicsDriver(NullDraw2DDriver());
+  ASSERT_TRUE(Graphics(64, 48));
+  struct Case {
+    int mask_red;
+    uint8_t alpha;
+  } cases[] = {{0, 0}, {255, 255}};
+  for (const Case& c : cases) {
+    SetMaskColor(c.mask_red, 0, 0);
+    TImagePtr grab = CreateImage(40, 30, 1, -1);
+    GrabImage(*grab, 0, 0, 0);
+    for (int y : {0, 29}) {
+      for (int x : {0, 17, 39}) {
+        const uint8_t* px = grab->pixmaps[0]->PixelPtr(x, y);
+        EXPECT_EQ((std::vector<uint8_t>(px, px + 4)), (std::vector<uint8_t>{0, 0, 0, c.alpha}))
+            << "mask red " << c.mask_red << " at " << x << "," << y;
+      }
+    }
+  }
+  SetMaskColor(0, 0, 0);
+  CloseGraphics();
+}
+
 }  // namespace
