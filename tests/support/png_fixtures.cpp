@@ -27,7 +27,14 @@ bool Encode(png_structp png, png_infop info, int width, int height, int color_ty
   png_set_IHDR(png, info, width, height, bit_depth, color_type, interlace,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   if (palette_size) png_set_PLTE(png, info, palette, palette_size);
-  if (trns_size) png_set_tRNS(png, info, trns, trns_size, nullptr);
+  if (trns_size && color_type == PNG_COLOR_TYPE_PALETTE) {
+    png_set_tRNS(png, info, trns, trns_size, nullptr);
+  } else if (trns_size) {
+    // Without a palette the chunk names one colour, every sample of it trns[0].
+    png_color_16 colour{};
+    colour.gray = colour.red = colour.green = colour.blue = trns[0];
+    png_set_tRNS(png, info, nullptr, 0, &colour);
+  }
   png_set_rows(png, info, rows);
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   return true;

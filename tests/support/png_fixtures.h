@@ -10,7 +10,8 @@ std::string FixtureDir(const std::string& name);
 
 // Writes `samples` (rows packed tightly, each sample one byte, or two big-endian bytes at depth
 // 16; below 8 bits the row bytes as libpng packs them) as a PNG of that colour type and bit depth.
-// `palette` (RGB triples) and `trns` (palette alphas) are for palette images; `interlace` is
+// `palette` (RGB triples) and `trns` (palette alphas) are for palette images; without a palette,
+// a non-empty `trns` makes the colour whose samples all equal trns[0] transparent. `interlace` is
 // libpng's PNG_INTERLACE_NONE (0) or PNG_INTERLACE_ADAM7 (1). Returns `path`.
 std::string WritePng(const std::string& path, int width, int height, int color_type, int bit_depth,
                      const std::vector<uint8_t>& samples, const std::vector<uint8_t>& palette = {},
