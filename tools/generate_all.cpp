@@ -61,14 +61,17 @@ std::optional<std::vector<GeneratedFile>> GenerateAll(const std::string& repo_ro
   files.push_back({"gfx/map.dat", EncodeMapDat(*level)});
   const std::string metrics = font->MetricsText();
   files.push_back({"gfx/font.dat", Bytes(metrics.begin(), metrics.end())});
-  files.push_back({"gfx/font.png", EncodePng(font->sheet)});
+  files.push_back({"gfx/font.png", EncodePng(font->sheet, PngDeflate::kStored)});
   files.push_back({"gfx/font-LICENSE.txt", *licence});
   for (const NamedSheet& sheet : sheets)
-    files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image)});
-  files.push_back({"gfx/icon.png", EncodePng(DrawIcon(64))});
+    files.push_back({"gfx/" + sheet.name, EncodePng(sheet.image, PngDeflate::kStored)});
+  files.push_back({"gfx/icon.png", EncodePng(DrawIcon(64), PngDeflate::kSmallest)});
   for (int size : kIconSizes)
-    files.push_back({"gfx/icon-" + std::to_string(size) + ".png", EncodePng(DrawIcon(size))});
-  files.push_back({"docs/sheets.png", EncodePng(DrawContactSheet(sheets, *font))});
-  files.push_back({"docs/level.png", EncodePng(DrawLevelPicture(*level, *font))});
+    files.push_back({"gfx/icon-" + std::to_string(size) + ".png",
+                     EncodePng(DrawIcon(size), PngDeflate::kSmallest)});
+  files.push_back(
+      {"docs/sheets.png", EncodePng(DrawContactSheet(sheets, *font), PngDeflate::kSmallest)});
+  files.push_back(
+      {"docs/level.png", EncodePng(DrawLevelPicture(*level, *font), PngDeflate::kSmallest)});
   return files;
 }

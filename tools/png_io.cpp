@@ -50,7 +50,7 @@ Bytes GrayWithAlpha(const RgbaImage& image) {
 
 }  // namespace
 
-Bytes EncodePng(const RgbaImage& image) {
+Bytes EncodePng(const RgbaImage& image, PngDeflate deflate) {
   // The sprite sheets are gray (the game tints them): stored as gray with alpha, the game
   // inflates half the bytes and gets the same RGBA pixels back.
   const Bytes gray = GrayWithAlpha(image);
@@ -63,9 +63,9 @@ Bytes EncodePng(const RgbaImage& image) {
     return {};
   }
   png_set_write_fn(png, &out, AppendToBytes, nullptr);
-  png_set_compression_level(png, 9);
-  // Rows unfiltered: the flat colours of the sprites compress better so (104 KB for gfx/ against
-  // 115 KB with every filter tried), and the game's start-up spends no time undoing filters.
+  png_set_compression_level(png, deflate == PngDeflate::kStored ? 0 : 9);
+  // Rows unfiltered: the flat colours of the sprites compress better so, and the game's start-up
+  // spends no time undoing filters.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_IHDR(png, info, image.width, image.height, 8,
                gray.empty() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_GRAY_ALPHA,

@@ -24,8 +24,13 @@ struct RgbaImage {
   void Blit(const RgbaImage& src, int x, int y);
 };
 
+// How the pixel data is deflated. The sheets the game decodes at every start are stored: reading
+// their megabyte costs it less than inflating a tenth of that. Pictures people fetch or install
+// (icons, the docs' pictures) are made as small as zlib can.
+enum class PngDeflate { kStored, kSmallest };
+
 // Same pixels give the same bytes: fixed compression level and filters, no time or text chunks.
-Bytes EncodePng(const RgbaImage& image);
+Bytes EncodePng(const RgbaImage& image, PngDeflate deflate);
 
 // Decodes any 8-bit PNG to RGBA; nullopt with `error` set when the data is not a usable PNG.
 std::optional<RgbaImage> DecodePng(const Bytes& data, std::string* error);
