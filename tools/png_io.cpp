@@ -52,7 +52,7 @@ Bytes GrayWithAlpha(const RgbaImage& image) {
 
 Bytes EncodePng(const RgbaImage& image, PngDeflate deflate) {
   // The sprite sheets are gray (the game tints them): stored as gray with alpha, the game
-  // inflates half the bytes and gets the same RGBA pixels back.
+  // decodes half the bytes and gets the same RGBA pixels back.
   const Bytes gray = GrayWithAlpha(image);
   const int gray_stride = image.width * 2;
   Bytes out;
