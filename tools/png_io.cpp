@@ -64,8 +64,8 @@ Bytes EncodePng(const RgbaImage& image, PngDeflate deflate) {
   }
   png_set_write_fn(png, &out, AppendToBytes, nullptr);
   png_set_compression_level(png, deflate == PngDeflate::kStored ? 0 : 9);
-  // Rows unfiltered: the flat colours of the sprites compress better so, and the game's start-up
-  // spends no time undoing filters.
+  // Rows unfiltered: the game's start-up spends no time undoing filters, and the flat colours of
+  // the compressed pictures compress better so.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
   png_set_IHDR(png, info, image.width, image.height, 8,
                gray.empty() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_GRAY_ALPHA,
